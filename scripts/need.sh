@@ -1,0 +1,24 @@
+# Sourced by the scripts: installs Debian packages that are missing, and only
+# those. usage: need PACKAGE...   (package names as Debian calls them)
+need() {
+    missing=
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" ||
+            missing="$missing $pkg"
+    done
+    [ -z "$missing" ] && return 0
+    echo "==> installing missing packages:$missing"
+    sudo=
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    # A mirror in mid-sync can make 'update' fail although the install works;
+    # what counts is whether the packages are installed afterwards.
+    $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying the install anyway"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing ||
+        true
+    for pkg in $missing; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
+            echo "==> could not install $pkg" >&2
+            exit 1
+        fi
+    done
+}

@@ -1,0 +1,35 @@
+#!/bin/sh
+# usage: check_package.sh SOURCE_DIR BINARY_DIR CXX [TOOLCHAIN_FILE [EMULATOR...]]
+# Installs the built library into a scratch prefix, then builds the example
+# client against the installed copy twice, through the CMake package and
+# through pkg-config, and runs both builds.
+set -eu
+src=$1 bin=$2 cxx=$3 toolchain=${4:-}
+shift 3
+[ $# -gt 0 ] && shift
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$bin" --prefix "$work/prefix" >/dev/null
+
+set --
+[ -n "$toolchain" ] && set -- -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$work/prefix" "$@" >/dev/null
+cmake --build "$work/cmake" >/dev/null
+$EMULATOR "$work/cmake/example" >"$work/cmake.out"
+
+pc_dir=$(dirname "$(find "$work/prefix" -name vulm-common.pc)")
+flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs vulm-common)
+libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir vulm-common)
+case $flags in
+*-D_TIME_BITS=64*-D_FILE_OFFSET_BITS=64*) ;;
+*) echo "pkg-config lacks the 64-bit time and offset definitions: $flags"; exit 1 ;;
+esac
+# shellcheck disable=SC2086
+$cxx -std=c++17 -Wall -Wextra -Werror -Wno-psabi "$src/examples/example.cpp" -o "$work/pc-example" \
+    $flags -Wl,-rpath,"$libdir"
+$EMULATOR "$work/pc-example" >"$work/pc.out"
+
+cmp "$work/cmake.out" "$work/pc.out"
+grep -q . "$work/cmake.out"
+echo "package: CMake and pkg-config clients built and ran"

@@ -1,0 +1,137 @@
+// Interposes the allocation functions of the test program. Symbols of the
+// executable come first in the dynamic lookup, so the library's calls land
+// here too; the real functions are found with RTLD_NEXT, which also keeps a
+// sanitizer's allocator in charge when one is loaded.
+#include "support.h"
+
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr int kSizes = 64;
+
+struct State {
+    bool armed;
+    int failAt;
+    int count;
+    size_t sizes[kSizes];
+};
+
+thread_local State state;
+
+// True when this allocation is to fail.
+bool record(size_t bytes)
+{
+    if (!state.armed)
+        return false;
+    if (state.count < kSizes)
+        state.sizes[state.count] = bytes;
+    state.count++;
+    return state.count == state.failAt;
+}
+
+// Finds the next definition of an allocation function. No function-local
+// statics here: a sanitizer runtime calls malloc before it can serve the
+// guard of one.
+template <typename Fn>
+Fn next(std::atomic<Fn> &cache, const char *name)
+{
+    Fn fn = cache.load(std::memory_order_relaxed);
+    if (fn == nullptr) {
+        fn = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+        if (fn == nullptr) {
+            static const char msg[] = "support: allocation function not found\n";
+            (void)!write(2, msg, sizeof msg - 1);
+            abort();
+        }
+        cache.store(fn, std::memory_order_relaxed);
+    }
+    return fn;
+}
+
+using MallocFn = void *(*)(size_t);
+using CallocFn = void *(*)(size_t, size_t);
+
+std::atomic<MallocFn> realMalloc;
+std::atomic<CallocFn> realCalloc;
+std::atomic<MallocFn> realNew;
+
+} // namespace
+
+extern "C" void *malloc(size_t bytes)
+{
+    MallocFn real = next(realMalloc, "malloc");
+    return record(bytes) ? nullptr : real(bytes);
+}
+
+extern "C" void *calloc(size_t count, size_t bytes)
+{
+    CallocFn real = next(realCalloc, "calloc");
+    return record(count * bytes) ? nullptr : real(count, bytes);
+}
+
+void *operator new(size_t bytes)
+{
+    MallocFn real = next(realNew, sizeof(size_t) == 8 ? "_Znwm" : "_Znwj");
+    if (record(bytes))
+        throw std::bad_alloc();
+    return real(bytes);
+}
+
+namespace fault {
+
+Scope::Scope(int failAt)
+{
+    state.failAt = failAt;
+    state.count = 0;
+    state.armed = true;
+}
+
+Scope::~Scope() { state.armed = false; }
+
+int Scope::count() const { return state.count; }
+
+size_t Scope::size(int i) const { return i < kSizes ? state.sizes[i] : 0; }
+
+} // namespace fault
+
+struct Watchdog::Impl {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread thread;
+};
+
+Watchdog::Watchdog(double seconds) : impl(new Impl)
+{
+    impl->thread = std::thread([this, seconds] {
+        std::unique_lock<std::mutex> lock(impl->mutex);
+        if (!impl->done.wait_for(lock, std::chrono::duration<double>(seconds),
+                                 [this] { return impl->finished; })) {
+            fprintf(stderr, "watchdog: test still blocked after %.1f s\n", seconds);
+            fflush(stderr);
+            _exit(3);
+        }
+    });
+}
+
+Watchdog::~Watchdog()
+{
+    {
+        std::lock_guard<std::mutex> lock(impl->mutex);
+        impl->finished = true;
+    }
+    impl->done.notify_one();
+    impl->thread.join();
+    delete impl;
+}

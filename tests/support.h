@@ -1,0 +1,39 @@
+// Test-only instruments: an allocation-fault injector and a watchdog.
+#ifndef VULM_TESTS_SUPPORT_H
+#define VULM_TESTS_SUPPORT_H
+
+#include <stddef.h>
+
+namespace fault {
+
+// While a Scope is alive, the calling thread's calls to malloc, calloc and
+// operator new are counted and their sizes recorded; the call numbered
+// `failAt` (from 1) fails: null from malloc/calloc, std::bad_alloc from new.
+// failAt 0 only counts. Scopes do not nest.
+class Scope {
+public:
+    explicit Scope(int failAt = 0);
+    ~Scope();
+    Scope(const Scope &) = delete;
+    Scope &operator=(const Scope &) = delete;
+    int count() const;           // allocations seen so far, failed one included
+    size_t size(int i) const;    // requested bytes of allocation i (from 0)
+};
+
+} // namespace fault
+
+// Ends the whole test program with a message if it is still alive after
+// `seconds`: a blocking primitive under test can fail, never hang.
+class Watchdog {
+public:
+    explicit Watchdog(double seconds);
+    ~Watchdog();
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    struct Impl;
+    Impl *impl;
+};
+
+#endif
