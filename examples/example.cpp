@@ -1,11 +1,16 @@
 // A small client of libvulm-common: what a gateway does with a message.
 #include <vulm/bitreader.h>
 #include <vulm/bitset.h>
+#include <vulm/country.h>
+#include <vulm/crc16.h>
+#include <vulm/gcd.h>
 #include <vulm/string.h>
 #include <vulm/vector.h>
+#include <vulm/zigbee_type.h>
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 // Settings arrive as text and go back out formatted.
 static void settings()
@@ -72,8 +77,42 @@ static void pending()
     vector_destruct(&queue);
 }
 
+// A text frame "<country>;<attribute type>;<name>", validated, taken
+// apart, then sent with its CRC-16/MODBUS appended low byte first.
+static void frame()
+{
+    const char text[] = "DE;0x42;K\xC3\xBC" "che";
+    uint32_t length = (uint32_t)strlen(text);
+    if (!string_isUtf8(text, length)) {
+        printf("frame text is not UTF-8\n");
+        return;
+    }
+    char *country = string_getDelimitedStringPart(text, ';', 0);
+    char *type = string_getDelimitedStringPart(text, ';', 1);
+    char *name = string_getDelimitedStringPart(text, ';', 2);
+    uint8_t id = 0;
+    if (country != NULL && type != NULL && name != NULL && string_toU8(type, &id) == STATUS_SUCCESS)
+        printf("country %s = %d, attribute type 0x%02X %s, name \"%s\" (%s)\n", country,
+               (int)country_getNumeric(country), (unsigned)id,
+               zigbeeType_isAttrTypeString(id) ? "is a string" : "is not a string", name,
+               string_isAscii(name, (uint32_t)strlen(name)) ? "ASCII" : "UTF-8");
+    free(country);
+    free(type);
+    free(name);
+
+    uint8_t wire[sizeof text + 2];
+    memcpy(wire, text, length);
+    uint16_t crc = crc16_ansi(0xFFFF, wire, length);
+    wire[length] = (uint8_t)crc;
+    wire[length + 1] = (uint8_t)(crc >> 8);
+    printf("frame crc %04X, receiver's residue %04X\n", (unsigned)crc,
+           (unsigned)crc16_ansi(0xFFFF, wire, length + 2));
+    printf("aspect ratio 1920:1080 = %d:%d\n", (int)(1920 / gcd(1920, 1080)), (int)(1080 / gcd(1920, 1080)));
+}
+
 int main()
 {
+    frame();
     settings();
     report();
     pending();

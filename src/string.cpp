@@ -123,4 +123,100 @@ status_t string_fromU16(uint16_t value, const char *prefix, char **result, uint3
     return format_new(result, size, "%s%u", prefix, (unsigned)value);
 }
 
+char *string_getDelimitedStringPart(const char *text, char delimiter, uint32_t index)
+{
+    if (text == NULL)
+        return NULL;
+    // Lengths and positions are 8-bit: a longer text counts as its first
+    // (length % 256) bytes.
+    uint32_t length = (uint8_t)strlen(text);
+    uint32_t begin = 0, end = length, count = 0;
+    for (uint32_t i = 0; i < length; i++) {
+        if (delimiter == '\0' || text[i] != delimiter)
+            continue;
+        if (count == index) {
+            end = i;
+            break;
+        }
+        count++;
+        begin = i + 1;
+    }
+    char *field = (char *)malloc(end - begin + 1);
+    if (field == NULL)
+        return NULL;
+    memcpy(field, text + begin, end - begin);
+    field[end - begin] = '\0';
+    return field;
+}
+
+// Whether the 8 bytes at p are all below 0x80. memcpy makes the unaligned
+// load well-defined; compilers turn it into a single load.
+static bool ascii8(const char *p)
+{
+    uint64_t word;
+    memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080u) == 0;
+}
+
+static bool continuation(uint8_t b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+bool string_isAscii(const char *data, uint32_t length)
+{
+    if (data == NULL)
+        return false;
+    uint32_t i = 0;
+    for (; length - i >= 8; i += 8)
+        if (!ascii8(data + i))
+            return false;
+    for (; i < length; i++)
+        if ((uint8_t)data[i] >= 0x80)
+            return false;
+    return true;
+}
+
+// Accepts exactly the well-formed UTF-8 byte sequences: shortest forms of
+// U+0000..U+10FFFF without the surrogates. Each multi-byte character's
+// length is checked before any of its continuation bytes is read.
+bool string_isUtf8(const char *data, uint32_t length)
+{
+    if (data == NULL)
+        return false;
+    const uint8_t *s = (const uint8_t *)data;
+    uint32_t i = 0;
+    while (i < length) {
+        uint32_t left = length - i;
+        if (left >= 8 && ascii8(data + i)) {
+            i += 8;
+            continue;
+        }
+        uint8_t c = s[i];
+        if (c < 0x80) {
+            i += 1;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (left < 2 || !continuation(s[i + 1]))
+                return false;
+            i += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (left < 3 || !continuation(s[i + 1]) || !continuation(s[i + 2]))
+                return false;
+            if ((c == 0xE0 && s[i + 1] < 0xA0) || (c == 0xED && s[i + 1] > 0x9F))
+                return false; // overlong, or a UTF-16 surrogate
+            i += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (left < 4 || !continuation(s[i + 1]) || !continuation(s[i + 2]) ||
+                !continuation(s[i + 3]))
+                return false;
+            if ((c == 0xF0 && s[i + 1] < 0x90) || (c == 0xF4 && s[i + 1] > 0x8F))
+                return false; // overlong, or above U+10FFFF
+            i += 4;
+        } else {
+            return false; // continuation byte as lead, C0, C1, F5..FF
+        }
+    }
+    return true;
+}
+
 } // extern "C"

@@ -7,8 +7,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support.h"
 
@@ -275,6 +277,238 @@ TEST(StringWords, ArraysWithTheirTerminator)
     EXPECT_EQ(memcmp(string_true, "True", 5), 0);
     EXPECT_EQ(memcmp(string_false, "False", 6), 0);
     EXPECT_EQ(sizeof(status_t), 4u);
+}
+
+// ------------------------------------------------------- delimited fields
+
+struct FieldCase {
+    std::string text;
+    char delimiter;
+    uint32_t index;
+    std::string field;
+};
+
+TEST(StringField, CutsTheIndexedFieldOrTheLast)
+{
+    const std::string commas255(255, ',');
+    const std::string a128 = [] {
+        std::string s;
+        for (int i = 0; i < 128; i++)
+            s += "a,";
+        return s;
+    }();
+    const std::string x300 = std::string(250, 'x') + "," + std::string(49, 'y');
+    const FieldCase cases[] = {
+        {"", ',', 0, ""},          {"", ',', 7, ""},          {"abc", ',', 0, "abc"},
+        {"abc", ',', 3, "abc"},    {"a,b,c", ',', 0, "a"},    {"a,b,c", ',', 1, "b"},
+        {"a,b,c", ',', 2, "c"},    {"a,b,c", ',', 3, "c"},    {"a,b,c", ',', 200, "c"},
+        {"a,b,c", ',', 0xFFFFFFFFu, "c"}, {",b,c", ',', 0, ""}, {",b,c", ',', 1, "b"},
+        {",b,c", ',', 2, "c"},     {"a,,c", ',', 1, ""},      {"a,,c", ',', 2, "c"},
+        {"a,b,", ',', 1, "b"},     {"a,b,", ',', 2, ""},      {"a,b,", ',', 9, ""},
+        {",", ',', 0, ""},         {",", ',', 1, ""},         {",,", ',', 1, ""},
+        {"ab,cd,ef", ',', 1, "cd"}, {commas255, ',', 254, ""}, {commas255, ',', 255, ""},
+        {a128, ',', 0, ""},        {x300, ',', 0, std::string(44, 'x')},
+        {x300, ',', 1, std::string(44, 'x')},
+        {std::string(255, 'q'), ',', 0, std::string(255, 'q')},
+        {std::string(257, 'q'), ',', 0, "q"},
+        {"a\xE9" "b\xE9" "c", '\xE9', 1, "b"}, {"a\xE9" "b\xE9" "c", '\xE9', 5, "c"},
+        {"a,b", '\0', 0, "a,b"},   {"a,b", '\0', 1, "a,b"},   {"a b c", ' ', 2, "c"},
+    };
+    for (const FieldCase &c : cases) {
+        fault::Scope count;
+        char *field = string_getDelimitedStringPart(c.text.c_str(), c.delimiter, c.index);
+        int allocations = count.count();
+        size_t bytes = count.size(0);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(std::string(field), c.field) << '"' << c.text << "\" " << c.index;
+        EXPECT_EQ(allocations, 1);
+        EXPECT_EQ(bytes, c.field.size() + 1);
+        free(field);
+    }
+}
+
+// A simple model: split the first (length % 256) bytes at every delimiter.
+std::string modelField(const std::string &text, char delimiter, uint32_t index)
+{
+    std::string considered = text.substr(0, text.size() % 256);
+    std::vector<std::string> fields(1);
+    for (char ch : considered) {
+        if (ch == delimiter && delimiter != '\0')
+            fields.emplace_back();
+        else
+            fields.back() += ch;
+    }
+    return fields[index < fields.size() ? index : fields.size() - 1];
+}
+
+TEST(StringField, AgreesWithSplittingModelOnRandomTexts)
+{
+    std::mt19937 rng(5);
+    const char alphabet[] = {',', ',', ';', 'a', 'b', '\x80', '\xFF'};
+    for (int i = 0; i < 3000; i++) {
+        std::string text(rng() % 600, 'z');
+        for (char &ch : text)
+            ch = alphabet[rng() % sizeof alphabet];
+        char delimiter = alphabet[rng() % sizeof alphabet];
+        uint32_t index = rng() % 4 == 0 ? rng() : rng() % 20;
+        char *field = string_getDelimitedStringPart(text.c_str(), delimiter, index);
+        ASSERT_NE(field, nullptr);
+        ASSERT_EQ(std::string(field), modelField(text, delimiter, index));
+        free(field);
+    }
+}
+
+TEST(StringField, NullTextAndAllocationFailureGiveNull)
+{
+    EXPECT_EQ(string_getDelimitedStringPart(NULL, ',', 0), nullptr);
+    fault::Scope fail(1);
+    EXPECT_EQ(string_getDelimitedStringPart("a,b", ',', 1), nullptr);
+    EXPECT_EQ(fail.count(), 1);
+}
+
+// -------------------------------------------------------- encoding checks
+
+// Straightforward decoder: decodes each character's code point and rejects
+// what the Unicode Standard excludes (overlong forms, surrogates, values
+// above U+10FFFF), instead of reasoning about byte ranges.
+bool modelUtf8(const uint8_t *s, size_t n)
+{
+    size_t i = 0;
+    while (i < n) {
+        uint8_t c = s[i];
+        size_t len;
+        uint32_t cp;
+        if (c < 0x80) {
+            len = 1, cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            len = 2, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len)
+            return false;
+        for (size_t k = 1; k < len; k++) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < smallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+bool modelAscii(const uint8_t *s, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        if (s[i] >= 0x80)
+            return false;
+    return true;
+}
+
+// Checks both functions on an exactly sized heap copy of `bytes`, so that a
+// read beyond the length is caught by the sanitizers and valgrind.
+void checkEncoding(const std::vector<uint8_t> &bytes)
+{
+    std::unique_ptr<char[]> exact(new char[bytes.size() + 1]);
+    if (!bytes.empty())
+        memcpy(exact.get(), bytes.data(), bytes.size());
+    uint32_t n = uint32_t(bytes.size());
+    ASSERT_EQ(string_isUtf8(exact.get(), n), modelUtf8(bytes.data(), n)) << ::testing::PrintToString(bytes);
+    ASSERT_EQ(string_isAscii(exact.get(), n), modelAscii(bytes.data(), n)) << ::testing::PrintToString(bytes);
+}
+
+struct EncodingCase {
+    std::vector<uint8_t> bytes;
+    bool ascii, utf8;
+};
+
+TEST(StringEncoding, PublishedExamples)
+{
+    const EncodingCase cases[] = {
+        {{}, true, true},
+        {{'a', 'b', 'c', 0, 'd', 'e', 'f'}, true, true},
+        {{0x80}, false, false}, {{0xFF}, false, false},
+        {{0xC3, 0xA9}, false, true}, {{0xE2, 0x82, 0xAC}, false, true},
+        {{0xF0, 0x9F, 0x98, 0x80}, false, true}, {{0xE2, 0x82}, false, false}, {{0xC3}, false, false},
+        {{0xC0, 0x80}, false, false}, {{0xC1, 0xBF}, false, false}, {{0xE0, 0x9F, 0xBF}, false, false},
+        {{0xED, 0xA0, 0x80}, false, false}, {{0xF0, 0x8F, 0xBF, 0xBF}, false, false},
+        {{0xF4, 0x90, 0x80, 0x80}, false, false}, {{0xF5, 0x80, 0x80, 0x80}, false, false},
+        {{0xF8, 0x88, 0x80, 0x80, 0x80}, false, false},
+        {{0xC2, 0x80}, false, true}, {{0xE0, 0xA0, 0x80}, false, true}, {{0xED, 0x9F, 0xBF}, false, true},
+        {{0xEE, 0x80, 0x80}, false, true}, {{0xF0, 0x90, 0x80, 0x80}, false, true},
+        {{0xF4, 0x8F, 0xBF, 0xBF}, false, true},
+        {{0xE2, 0x82, 0xAC, 0x80}, false, false}, {{0xC3, 0x28}, false, false},
+        {{0xC3, 0xA9, 0x41}, false, true},
+        // the same after runs of ASCII long enough for the word-wise path
+        {{'0', '1', '2', '3', '4', '5', '6', '7', '8', 0xC3}, false, false},
+        {{'0', '1', '2', '3', '4', '5', '6', '7', 0xF0, 0x9F, 0x98, 0x80, 'x'}, false, true},
+        {{'0', '1', '2', '3', '4', '5', '6', 0xED, 0xA0, 0x80, 'x', 'y', 'z', 'w'}, false, false},
+    };
+    for (const EncodingCase &c : cases) {
+        const char *p = reinterpret_cast<const char *>(c.bytes.data());
+        static const char empty[1] = {0};
+        if (c.bytes.empty())
+            p = empty;
+        EXPECT_EQ(string_isAscii(p, uint32_t(c.bytes.size())), c.ascii) << ::testing::PrintToString(c.bytes);
+        EXPECT_EQ(string_isUtf8(p, uint32_t(c.bytes.size())), c.utf8) << ::testing::PrintToString(c.bytes);
+        checkEncoding(c.bytes);
+    }
+    const char prefix[] = "\xC3\xA9\x41";
+    EXPECT_TRUE(string_isUtf8(prefix, 2));
+    EXPECT_FALSE(string_isUtf8(prefix, 1));
+    EXPECT_FALSE(string_isUtf8(NULL, 0));
+    EXPECT_FALSE(string_isAscii(NULL, 0));
+    EXPECT_FALSE(string_isUtf8(NULL, 5));
+    EXPECT_FALSE(string_isAscii(NULL, 5));
+}
+
+TEST(StringEncoding, EveryLeadByteWithEveryBoundaryAgreesWithDecoder)
+{
+    // Each lead byte, followed by second bytes at every class boundary and
+    // filler continuations, cut at every length, at every offset of a word.
+    const uint8_t seconds[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF};
+    for (int lead = 0; lead < 256; lead++) {
+        for (uint8_t second : seconds) {
+            for (uint8_t third : {0x80, 0xBF, 0x41}) {
+                for (size_t pad = 0; pad < 9; pad++) {
+                    std::vector<uint8_t> bytes(pad, 'a');
+                    for (uint8_t b : {uint8_t(lead), second, third, uint8_t(0xBF)})
+                        bytes.push_back(b);
+                    for (size_t cut = pad; cut <= bytes.size(); cut++)
+                        checkEncoding(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
+                }
+            }
+        }
+    }
+}
+
+TEST(StringEncoding, RandomTextsAgreeWithDecoder)
+{
+    std::mt19937 rng(77);
+    // Pieces that make mostly-valid text with occasional faults.
+    const std::vector<std::vector<uint8_t>> pieces = {
+        {'a'}, {'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'}, {0}, {0xC3, 0xA9}, {0xD0, 0x96},
+        {0xE4, 0xB8, 0xAD}, {0xED, 0x9F, 0xBF}, {0xF0, 0x9F, 0x98, 0x80}, {0xF4, 0x8F, 0xBF, 0xBF},
+        {0x80}, {0xC3}, {0xE0, 0x80}, {0xED, 0xB0, 0x80}, {0xF4, 0x90}, {0xFE},
+    };
+    for (int i = 0; i < 20000; i++) {
+        std::vector<uint8_t> bytes;
+        size_t count = rng() % 12;
+        for (size_t k = 0; k < count; k++) {
+            const auto &p = pieces[rng() % (i % 2 ? pieces.size() : 9)];
+            bytes.insert(bytes.end(), p.begin(), p.end());
+        }
+        if (i % 3 == 0)
+            bytes.push_back(uint8_t(rng()));
+        checkEncoding(bytes);
+    }
 }
 
 } // namespace
