@@ -4,6 +4,8 @@
 #include <vulm/country.h>
 #include <vulm/crc16.h>
 #include <vulm/gcd.h>
+#include <vulm/lock_token.h>
+#include <vulm/semaphore.h>
 #include <vulm/string.h>
 #include <vulm/vector.h>
 #include <vulm/zigbee_type.h>
@@ -11,6 +13,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <memory>
+#include <thread>
 
 // Settings arrive as text and go back out formatted.
 static void settings()
@@ -110,8 +115,54 @@ static void frame()
     printf("aspect ratio 1920:1080 = %d:%d\n", (int)(1920 / gcd(1920, 1080)), (int)(1080 / gcd(1920, 1080)));
 }
 
+// A producer hands work units to a consumer thread through a semaphore;
+// the consumer gives up after a second without work.
+static void workQueue()
+{
+    semaphore *units = semaphore_create();
+    int consumed = 0;
+    std::thread consumer([&] {
+        const struct timespec oneSecond = {1, 0};
+        while (semaphore_waitFor(units, &oneSecond))
+            consumed++;
+    });
+    for (int i = 0; i < 5; i++)
+        semaphore_post(units);
+    consumer.join();
+    semaphore_destroy(units);
+    printf("consumer took %d work units, then timed out\n", consumed);
+}
+
+// A device object hands a token to a callback that runs on a worker thread.
+// The callback touches the device only while its token's lock() is true;
+// the device's destruction waits for a callback in progress and revokes the
+// rest.
+struct Device {
+    int readings = 0;
+    LockToken guard; // destroyed first: waits for callbacks holding a token
+};
+
+static void callbacks()
+{
+    auto device = std::make_unique<Device>();
+    std::shared_ptr<LockToken::Token> late = device->guard.token();
+    // The callback owns the only reference to its token, so dropping it
+    // really releases the lock.
+    std::thread worker([token = device->guard.token(), dev = device.get()]() mutable {
+        if (token->lock())
+            dev->readings++;
+        token.reset(); // drop the token as soon as the work is done
+    });
+    worker.join();
+    printf("device took %d reading(s) from a callback\n", device->readings);
+    device.reset();
+    printf("a callback after the device is gone: lock() says %s\n", late->lock() ? "true" : "false");
+}
+
 int main()
 {
+    workQueue();
+    callbacks();
     frame();
     settings();
     report();

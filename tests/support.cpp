@@ -85,7 +85,12 @@ void *operator new(size_t bytes)
     MallocFn real = next(realNew, sizeof(size_t) == 8 ? "_Znwm" : "_Znwj");
     if (record(bytes))
         throw std::bad_alloc();
-    return real(bytes);
+    // The real operator new may itself call malloc: one allocation, counted once.
+    bool armed = state.armed;
+    state.armed = false;
+    void *p = real(bytes);
+    state.armed = armed;
+    return p;
 }
 
 namespace fault {

@@ -1,0 +1,182 @@
+#include "vulm/lock_token.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Destroys `owner` on another thread; the future is ready when
+// ~LockToken() has returned.
+std::future<void> destroyAsync(std::unique_ptr<LockToken> &owner)
+{
+    return std::async(std::launch::async, [lt = std::move(owner)]() mutable { lt.reset(); });
+}
+
+bool finishesWithin(std::future<void> &f, std::chrono::milliseconds d)
+{
+    return f.wait_for(d) == std::future_status::ready;
+}
+
+TEST(LockToken, DestructorDoesNotWaitForIdleTokens)
+{
+    Watchdog watchdog(30);
+    { LockToken none; }
+    auto owner = std::make_unique<LockToken>();
+    auto idle1 = owner->token(), idle2 = owner->token();
+    EXPECT_NE(idle1, idle2);
+    auto done = destroyAsync(owner);
+    EXPECT_TRUE(finishesWithin(done, 10s));
+    EXPECT_FALSE(idle1->lock()); // revoked, and stays idle
+    EXPECT_FALSE(idle2->lock());
+}
+
+TEST(LockToken, DestructorWaitsForTheHoldingToken)
+{
+    Watchdog watchdog(30);
+    auto owner = std::make_unique<LockToken>();
+    auto holder = owner->token(), other = owner->token();
+    ASSERT_TRUE(holder->lock());
+    ASSERT_TRUE(holder->lock()); // exchanged: still exactly one read lock
+    auto done = destroyAsync(owner);
+    EXPECT_FALSE(finishesWithin(done, 300ms));
+    // While the destructor waits, the holder's new read lock is granted
+    // before its old one is released; a gap would let the destructor in.
+    EXPECT_TRUE(holder->lock());
+    EXPECT_FALSE(finishesWithin(done, 100ms));
+    other.reset(); // never locked: dropping it changes nothing
+    EXPECT_FALSE(finishesWithin(done, 100ms));
+    holder.reset();
+    EXPECT_TRUE(finishesWithin(done, 10s));
+}
+
+TEST(LockToken, TokensOutliveTheirOwner)
+{
+    std::shared_ptr<LockToken::Token> survivor;
+    {
+        LockToken owner;
+        survivor = owner.token();
+    }
+    EXPECT_FALSE(survivor->lock());
+    EXPECT_FALSE(survivor->lock());
+    survivor.reset(); // frees the state: the leak checkers hold it to that
+}
+
+TEST(LockToken, TokensShareTheirState)
+{
+    auto state = std::make_shared<LockToken::State>();
+    {
+        LockToken::Token t(state);
+        EXPECT_EQ(state.use_count(), 2);
+    }
+    EXPECT_EQ(state.use_count(), 1);
+}
+
+TEST(LockToken, FalseLeavesNoReadLockAndTrueHoldsOne)
+{
+    auto state = std::make_shared<LockToken::State>();
+    {
+        LockToken::Token t(state);
+        EXPECT_TRUE(t.lock());
+        EXPECT_FALSE(state->mutex.try_lock()) << "held while the token lives";
+    }
+    EXPECT_TRUE(state->mutex.try_lock()) << "released by the token's destruction";
+    state->revoked = true;
+    state->mutex.unlock();
+    LockToken::Token t(state);
+    EXPECT_FALSE(t.lock());
+    EXPECT_TRUE(state->mutex.try_lock()) << "a false lock() holds nothing";
+    state->mutex.unlock();
+}
+
+#ifndef __SANITIZE_THREAD__ // ThreadSanitizer reports the deadlock itself
+TEST(LockToken, DeadlockReportIsThrown)
+{
+    auto state = std::make_shared<LockToken::State>();
+    state->mutex.lock(); // this thread holds it exclusively
+    LockToken::Token t(state);
+    try {
+        t.lock();
+        ADD_FAILURE() << "no exception";
+    } catch (const std::system_error &e) {
+        EXPECT_EQ(e.code(), std::errc::resource_deadlock_would_occur);
+    }
+    state->mutex.unlock();
+    EXPECT_TRUE(t.lock()) << "the token is unchanged by the failure";
+}
+#endif
+
+TEST(LockToken, OneAllocationEachAndBadAllocLeavesNothing)
+{
+    {
+        fault::Scope count;
+        LockToken owner;
+        auto t = owner.token();
+        EXPECT_TRUE(t->lock());
+        EXPECT_EQ(count.count(), 2) << "one for the state, one for the token, none for lock()";
+    }
+    {
+        fault::Scope fail(1);
+        EXPECT_THROW(LockToken(), std::bad_alloc);
+    }
+    LockToken owner;
+    fault::Scope fail(1);
+    EXPECT_THROW(owner.token(), std::bad_alloc);
+}
+
+// Many threads lock tokens while the owner is destroyed: every true comes
+// before the revocation and holds it off; every false comes after it.
+TEST(LockToken, StressEveryTrueBeforeRevocationEveryFalseAfter)
+{
+    Watchdog watchdog(120);
+    constexpr int kThreads = 6, kTokens = 3000;
+    auto owner = std::make_unique<LockToken>();
+    std::vector<std::vector<std::shared_ptr<LockToken::Token>>> tokens(kThreads);
+    for (auto &mine : tokens)
+        for (int i = 0; i < kTokens; i++)
+            mine.push_back(owner->token());
+
+    std::atomic<bool> destroying{false}, revoked{false};
+    std::atomic<int> trues{0}, falses{0}, violations{0};
+    std::vector<std::thread> threads;
+    for (auto &mine : tokens)
+        threads.emplace_back([&] {
+            bool seenFalse = false;
+            for (auto &t : mine) {
+                if (t->lock()) {
+                    trues++;
+                    if (revoked || seenFalse)
+                        violations++;
+                    std::this_thread::yield(); // hold the lock a little
+                    if (revoked)
+                        violations++;
+                } else {
+                    falses++;
+                    seenFalse = true;
+                    if (!destroying)
+                        violations++;
+                }
+                t.reset();
+            }
+        });
+    std::this_thread::sleep_for(5ms);
+    destroying = true;
+    owner.reset();
+    revoked = true;
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_EQ(violations, 0);
+    EXPECT_EQ(trues + falses, kThreads * kTokens);
+    EXPECT_GT(trues, 0);
+}
+
+} // namespace
