@@ -1,11 +1,17 @@
-// Interposes the allocation functions of the test program. Symbols of the
+// Interposes the allocation functions of the test program, and a few
+// platform calls whose failures cannot be provoked otherwise. Symbols of the
 // executable come first in the dynamic lookup, so the library's calls land
 // here too; the real functions are found with RTLD_NEXT, which also keeps a
 // sanitizer's allocator in charge when one is loaded.
 #include "support.h"
 
 #include <dlfcn.h>
+#include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -61,10 +67,30 @@ Fn next(std::atomic<Fn> &cache, const char *name)
 
 using MallocFn = void *(*)(size_t);
 using CallocFn = void *(*)(size_t, size_t);
+using VsnprintfFn = int (*)(char *, size_t, const char *, va_list);
+using VsnprintfChkFn = int (*)(char *, size_t, int, size_t, const char *, va_list);
+using FtokFn = key_t (*)(const char *, int);
+using ShmatFn = void *(*)(int, const void *, int);
 
 std::atomic<MallocFn> realMalloc;
 std::atomic<CallocFn> realCalloc;
 std::atomic<MallocFn> realNew;
+std::atomic<VsnprintfFn> realVsnprintf;
+std::atomic<VsnprintfChkFn> realVsnprintfChk;
+std::atomic<FtokFn> realFtok;
+std::atomic<ShmatFn> realShmat;
+
+thread_local const char *failingFunction;
+thread_local int failingError;
+
+// True, with errno set, when calls of `function` are to fail.
+bool failCall(const char *function)
+{
+    if (failingFunction == nullptr || strcmp(failingFunction, function) != 0)
+        return false;
+    errno = failingError;
+    return true;
+}
 
 } // namespace
 
@@ -93,7 +119,45 @@ void *operator new(size_t bytes)
     return p;
 }
 
+extern "C" int vsnprintf(char *out, size_t size, const char *format, va_list args)
+{
+    if (failCall("vsnprintf"))
+        return -1;
+    return next(realVsnprintf, "vsnprintf")(out, size, format, args);
+}
+
+// The form a fortified build of the library calls.
+extern "C" int __vsnprintf_chk(char *out, size_t size, int flag, size_t outSize, const char *format,
+                               va_list args)
+{
+    if (failCall("vsnprintf"))
+        return -1;
+    return next(realVsnprintfChk, "__vsnprintf_chk")(out, size, flag, outSize, format, args);
+}
+
+extern "C" key_t ftok(const char *path, int id)
+{
+    if (failCall("ftok"))
+        return -1;
+    return next(realFtok, "ftok")(path, id);
+}
+
+extern "C" void *shmat(int segment, const void *address, int flags)
+{
+    if (failCall("shmat"))
+        return (void *)-1;
+    return next(realShmat, "shmat")(segment, address, flags);
+}
+
 namespace fault {
+
+FailCalls::FailCalls(const char *function, int error)
+{
+    failingError = error;
+    failingFunction = function;
+}
+
+FailCalls::~FailCalls() { failingFunction = nullptr; }
 
 Scope::Scope(int failAt)
 {

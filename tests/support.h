@@ -20,6 +20,18 @@ public:
     size_t size(int i) const;    // requested bytes of allocation i (from 0)
 };
 
+// While a FailCalls is alive, the calling thread's calls of one platform
+// function fail as the platform would report it: "vsnprintf" returns -1,
+// "ftok" returns -1, "shmat" returns (void *)-1, each setting errno to
+// `error`.
+class FailCalls {
+public:
+    FailCalls(const char *function, int error);
+    ~FailCalls();
+    FailCalls(const FailCalls &) = delete;
+    FailCalls &operator=(const FailCalls &) = delete;
+};
+
 } // namespace fault
 
 // Ends the whole test program with a message if it is still alive after

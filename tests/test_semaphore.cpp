@@ -93,6 +93,30 @@ TEST(Semaphore, PostAtMaximumIsDropped)
     }
 }
 
+// Time-outs at the ends of the 64-bit range are clamped, not overflowed:
+// with a unit available they take it at once, without one the negative
+// ones give up at once. Zero and negative time-outs never block.
+TEST(Semaphore, ExtremeAndNonPositiveTimeoutsDoNotBlock)
+{
+    Watchdog watchdog(60);
+    Handle h;
+    const struct timespec huge[] = {{INT64_MAX, 0}, {INT64_MAX, 999999999}, {9223372036, 0},
+                                    {9223372036, 854775807}, {0, INT32_MAX}};
+    for (const struct timespec &t : huge) {
+        semaphore_post(h.s);
+        EXPECT_EQ(semaphore_waitFor(h.s, &t), 1) << t.tv_sec;
+    }
+    const struct timespec none[] = {{INT64_MIN, 0}, {INT64_MIN, -999999999}, {-9223372036, 0},
+                                    {0, 0}, {-1, 0}, {0, -1}, {0, -900000000}, {1, -1000000000}};
+    for (const struct timespec &t : none) {
+        for (int i = 0; i < 10; i++) {
+            Clock::time_point start = Clock::now();
+            EXPECT_EQ(semaphore_waitFor(h.s, &t), 0) << t.tv_sec << " " << t.tv_nsec;
+            EXPECT_LT(secondsSince(start), 2.0) << t.tv_sec << " " << t.tv_nsec;
+        }
+    }
+}
+
 // Timed waits without a post: they expire after the time-out, not before,
 // measured on the monotonic clock. Generous upper bounds for qemu and load.
 TEST(Semaphore, TimedWaitExpiresAfterItsTimeout)

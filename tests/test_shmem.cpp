@@ -177,6 +177,7 @@ TEST_F(Shmem, FailuresGiveNull)
     close(fd);
     mode_t old = umask(027);
     EXPECT_EQ(shmem_get((file + "/key").c_str(), 16, 1), nullptr) << "parent is a regular file";
+    EXPECT_EQ(shmem_get((file + "/sub/key").c_str(), 16, 1), nullptr) << "mkdir under a regular file";
     EXPECT_EQ(umask(old), 027u) << "umask restored after a failed mkdir";
 
     EXPECT_EQ(shmem_get((dir + "/trailing/").c_str(), 16, 1), nullptr);
@@ -189,6 +190,23 @@ TEST_F(Shmem, FailuresGiveNull)
     ASSERT_NE(segment, nullptr);
     EXPECT_EQ(shmem_get(small.c_str(), 1 << 20, 1), nullptr) << "larger than the existing segment";
     shmem_free(segment);
+}
+
+TEST_F(Shmem, KeyAndAttachFailuresGiveNull)
+{
+    const std::string path = keyFile("key");
+    {
+        fault::FailCalls failKey("ftok", ENOENT);
+        EXPECT_EQ(shmem_get(path.c_str(), 16, 1), nullptr);
+    }
+    {
+        fault::FailCalls failAttach("shmat", ENOMEM);
+        EXPECT_EQ(shmem_get(path.c_str(), 16, 1), nullptr);
+        EXPECT_EQ(errno, ENOMEM);
+    }
+    void *mem = shmem_get(path.c_str(), 16, 1); // the segment made above
+    EXPECT_NE(mem, nullptr);
+    shmem_free(mem);
 }
 
 TEST(ShmemDeathTest, NullPathEndsTheProcessWithItsAssertion)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <inttypes.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -267,6 +268,24 @@ TEST(StringFormat, AllocationFailureReportsSize)
         EXPECT_EQ(s, STATUS_NO_MEMORY) << c.text;
         EXPECT_EQ(result, nullptr) << c.text;
         EXPECT_EQ(size, strlen(c.text) + 1) << c.text;
+    }
+}
+
+TEST(StringFormat, MeasuringFailureReportsSizeZero)
+{
+    for (const FormatCase &c : kFormatCases) {
+        char *result = (char *)&result;
+        uint32_t size = 77;
+        status_t s;
+        {
+            fault::FailCalls failFormatting("vsnprintf", EOVERFLOW);
+            fault::Scope count;
+            s = format(c, &result, &size);
+            EXPECT_EQ(count.count(), 0) << "nothing allocated";
+        }
+        EXPECT_EQ(s, STATUS_NO_MEMORY) << c.text;
+        EXPECT_EQ(size, 0u) << c.text;
+        EXPECT_EQ(result, (char *)&result) << c.text;
     }
 }
 

@@ -125,6 +125,26 @@ TEST(Vector, FailedGrowthLeavesTheVectorAsItWas)
     vector_destruct(&v);
 }
 
+TEST(Vector, AppendBeyondTheByteCountRangeIsRefused)
+{
+    // A full vector whose next slot would make capacityBytes exceed
+    // 2^32 - 1: the append is refused without allocating or writing.
+    // The block is a stand-in; nothing may touch it.
+    void *stand_in[1] = {fake(1)};
+    vector_t v;
+    v.items = stand_in;
+    v.size = UINT32_MAX / sizeof(void *);
+    v.capacityBytes = uint32_t(v.size * sizeof(void *));
+    vector_t before = v;
+    fault::Scope count;
+    vector_pushBack(&v, fake(2));
+    EXPECT_EQ(count.count(), 0);
+    EXPECT_EQ(v.items, before.items);
+    EXPECT_EQ(v.size, before.size);
+    EXPECT_EQ(v.capacityBytes, before.capacityBytes);
+    EXPECT_EQ(stand_in[0], fake(1));
+}
+
 TEST(Vector, MakeAndItsFailure)
 {
     vector_t *v = vector_make();
