@@ -8,25 +8,18 @@
 #include <random>
 #include <vector>
 
+#include "models.h"
+
 namespace {
 
-// Independent model: the buffer as one little-endian integer, bit by bit.
 uint64_t modelUnsigned(const std::vector<uint8_t> &buf, uint32_t start, uint32_t length)
 {
-    uint64_t v = 0;
-    for (uint32_t k = 0; k < length; k++) {
-        uint64_t p = uint64_t(start) + k;
-        v |= uint64_t((buf[p / 8] >> (p % 8)) & 1) << k;
-    }
-    return v;
+    return model::bitsUnsigned(buf.data(), start, length);
 }
 
 int64_t modelSigned(const std::vector<uint8_t> &buf, uint32_t start, uint32_t length)
 {
-    uint64_t v = modelUnsigned(buf, start, length);
-    if (length < 64 && (v >> (length - 1)) & 1)
-        v |= ~uint64_t(0) << length;
-    return int64_t(v);
+    return model::bitsSigned(buf.data(), start, length);
 }
 
 struct FieldCase {

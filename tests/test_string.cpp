@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "models.h"
 #include "support.h"
 
 namespace {
@@ -188,6 +189,33 @@ TEST(StringParse, RandomValuesInEveryBase)
     }
 }
 
+// Random texts over the characters that matter to the syntax, against a
+// parser model of the C syntax with the library's range rules.
+TEST(StringParse, RandomTextsAgreeWithSyntaxModel)
+{
+    std::mt19937 rng(42);
+    const char alphabet[] = " \t+-0xX1789aAfFgz";
+    for (int i = 0; i < 20000; i++) {
+        std::string text(rng() % 24, ' ');
+        for (char &ch : text)
+            ch = alphabet[rng() % (sizeof alphabet - 1)];
+        if (i % 4 == 0) // long digit runs reach the clamping
+            text += std::string(rng() % 30, "0123456789ABCDEF"[rng() % 16]);
+        const model::Number n = model::parse(text.c_str());
+        const status_t valid = n.valid ? OK : BAD;
+        const unsigned longBits = 8 * sizeof(long);
+        uint64_t bits;
+        const char *t = text.c_str();
+        EXPECT_EQ(parseGuarded<uint8_t>(string_toU8, t, &bits), n.valid && model::clampedBits(n, longBits) <= 0xFF ? OK : BAD) << t;
+        EXPECT_EQ(parseGuarded<uint16_t>(string_toU16, t, &bits), n.valid && model::clampedBits(n, longBits) <= 0xFFFF ? OK : BAD) << t;
+        EXPECT_EQ(parseGuarded<uint32_t>(string_toU32, t, &bits), n.valid && model::clampedBits(n, 64) <= 0xFFFFFFFF ? OK : BAD) << t;
+        EXPECT_EQ(parseGuarded<int64_t>(string_toS64, t, &bits), valid) << t;
+        if (n.valid) {
+            EXPECT_EQ(bits, model::clampedBits(n, 64)) << t;
+        }
+    }
+}
+
 // ------------------------------------------------------------- formatting
 
 struct FormatCase {
@@ -346,20 +374,6 @@ TEST(StringField, CutsTheIndexedFieldOrTheLast)
     }
 }
 
-// A simple model: split the first (length % 256) bytes at every delimiter.
-std::string modelField(const std::string &text, char delimiter, uint32_t index)
-{
-    std::string considered = text.substr(0, text.size() % 256);
-    std::vector<std::string> fields(1);
-    for (char ch : considered) {
-        if (ch == delimiter && delimiter != '\0')
-            fields.emplace_back();
-        else
-            fields.back() += ch;
-    }
-    return fields[index < fields.size() ? index : fields.size() - 1];
-}
-
 TEST(StringField, AgreesWithSplittingModelOnRandomTexts)
 {
     std::mt19937 rng(5);
@@ -372,7 +386,7 @@ TEST(StringField, AgreesWithSplittingModelOnRandomTexts)
         uint32_t index = rng() % 4 == 0 ? rng() : rng() % 20;
         char *field = string_getDelimitedStringPart(text.c_str(), delimiter, index);
         ASSERT_NE(field, nullptr);
-        ASSERT_EQ(std::string(field), modelField(text, delimiter, index));
+        ASSERT_EQ(std::string(field), model::field(text, delimiter, index));
         free(field);
     }
 }
@@ -387,50 +401,6 @@ TEST(StringField, NullTextAndAllocationFailureGiveNull)
 
 // -------------------------------------------------------- encoding checks
 
-// Straightforward decoder: decodes each character's code point and rejects
-// what the Unicode Standard excludes (overlong forms, surrogates, values
-// above U+10FFFF), instead of reasoning about byte ranges.
-bool modelUtf8(const uint8_t *s, size_t n)
-{
-    size_t i = 0;
-    while (i < n) {
-        uint8_t c = s[i];
-        size_t len;
-        uint32_t cp;
-        if (c < 0x80) {
-            len = 1, cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            len = 2, cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3, cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i < len)
-            return false;
-        for (size_t k = 1; k < len; k++) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < smallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
-    }
-    return true;
-}
-
-bool modelAscii(const uint8_t *s, size_t n)
-{
-    for (size_t i = 0; i < n; i++)
-        if (s[i] >= 0x80)
-            return false;
-    return true;
-}
-
 // Checks both functions on an exactly sized heap copy of `bytes`, so that a
 // read beyond the length is caught by the sanitizers and valgrind.
 void checkEncoding(const std::vector<uint8_t> &bytes)
@@ -439,8 +409,8 @@ void checkEncoding(const std::vector<uint8_t> &bytes)
     if (!bytes.empty())
         memcpy(exact.get(), bytes.data(), bytes.size());
     uint32_t n = uint32_t(bytes.size());
-    ASSERT_EQ(string_isUtf8(exact.get(), n), modelUtf8(bytes.data(), n)) << ::testing::PrintToString(bytes);
-    ASSERT_EQ(string_isAscii(exact.get(), n), modelAscii(bytes.data(), n)) << ::testing::PrintToString(bytes);
+    ASSERT_EQ(string_isUtf8(exact.get(), n), model::isUtf8(bytes.data(), n)) << ::testing::PrintToString(bytes);
+    ASSERT_EQ(string_isAscii(exact.get(), n), model::isAscii(bytes.data(), n)) << ::testing::PrintToString(bytes);
 }
 
 struct EncodingCase {
