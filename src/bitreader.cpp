@@ -3,6 +3,27 @@
 
 #include <stddef.h>
 
+// The start of the byte holding the field's last bit, or the field's start
+// when that lies inside the same byte.
+static uint32_t last_byte_start(uint32_t start, uint32_t length)
+{
+    uint32_t lastByte = (start + length - 1) & ~7u;
+    return start > lastByte ? start : lastByte;
+}
+
+// The field's most significant part that lies within one byte: the bits
+// from the later of its start and the start of its last byte up to its
+// end, right-aligned. The caller has checked that the field lies inside
+// the buffer.
+static bitfield_t next_chunk(const uint8_t *data, uint32_t start, uint32_t length)
+{
+    uint32_t chunkStart = last_byte_start(start, length);
+    uint32_t bits = start + length - chunkStart; // 1 to 8
+    uint32_t b = data[chunkStart / 8] >> (chunkStart % 8);
+    bitfield_t chunk = {bits, (uint8_t)(b & ((1u << bits) - 1))};
+    return chunk;
+}
+
 extern "C" {
 
 void bitreader_construct(bitreader_t *reader, const uint8_t *data, uint32_t size)
@@ -30,19 +51,12 @@ int bitreader_getBit(const bitreader_t *reader, uint32_t position)
 
 bitfield_t bitreader_getNextBitfield(const bitreader_t *reader, uint32_t start, uint32_t length)
 {
-    bitfield_t chunk = {0, 0};
-    uint32_t end = start + length;
-    uint32_t lastByteStart = (end - 1) & ~7u;
-    uint32_t chunkStart = start > lastByteStart ? start : lastByteStart;
+    bitfield_t none = {0, 0};
     // Guard for direct callers: never read outside the buffer.
-    if (reader == NULL || reader->data == NULL || length == 0 || chunkStart / 8 >= reader->size)
-        return chunk;
-    uint8_t b = reader->data[chunkStart / 8];
-    if (end % 8 != 0)
-        b &= 0xFFu >> (8 - end % 8);
-    chunk.length = end - chunkStart;
-    chunk.value = (uint8_t)(b >> (chunkStart % 8));
-    return chunk;
+    if (reader == NULL || reader->data == NULL || length == 0 ||
+        last_byte_start(start, length) / 8 >= reader->size)
+        return none;
+    return next_chunk(reader->data, start, length);
 }
 
 // Whether a field may be read: bound reader, length 1..64, last bit inside
@@ -54,12 +68,13 @@ static bool field_ok(const bitreader_t *reader, uint32_t start, uint32_t length)
     return ((uint64_t)start + length - 1) / 8 < reader->size;
 }
 
-// Shifts the field's chunks in from its last byte down to its first.
+// Shifts the field's chunks in from its last byte down to its first, as
+// bitreader_getNextBitfield yields them.
 static uint64_t assemble(const bitreader_t *reader, uint32_t start, uint32_t length, uint64_t result)
 {
     uint32_t remaining = length;
     while (remaining != 0) {
-        bitfield_t chunk = bitreader_getNextBitfield(reader, start, remaining);
+        bitfield_t chunk = next_chunk(reader->data, start, remaining);
         result = (result << chunk.length) | chunk.value;
         remaining -= chunk.length;
     }

@@ -149,13 +149,14 @@ char *string_getDelimitedStringPart(const char *text, char delimiter, uint32_t i
     return field;
 }
 
-// Whether the 8 bytes at p are all below 0x80. memcpy makes the unaligned
-// load well-defined; compilers turn it into a single load.
-static bool ascii8(const char *p)
+// Whether the 16 bytes at p are all below 0x80. memcpy makes the unaligned
+// loads well-defined; compilers turn each into a single load.
+static bool ascii16(const char *p)
 {
-    uint64_t word;
-    memcpy(&word, p, sizeof word);
-    return (word & 0x8080808080808080u) == 0;
+    uint64_t a, b;
+    memcpy(&a, p, sizeof a);
+    memcpy(&b, p + 8, sizeof b);
+    return ((a | b) & 0x8080808080808080u) == 0;
 }
 
 static bool continuation(uint8_t b)
@@ -168,8 +169,8 @@ bool string_isAscii(const char *data, uint32_t length)
     if (data == NULL)
         return false;
     uint32_t i = 0;
-    for (; length - i >= 8; i += 8)
-        if (!ascii8(data + i))
+    for (; length - i >= 16; i += 16)
+        if (!ascii16(data + i))
             return false;
     for (; i < length; i++)
         if ((uint8_t)data[i] >= 0x80)
@@ -188,13 +189,14 @@ bool string_isUtf8(const char *data, uint32_t length)
     uint32_t i = 0;
     while (i < length) {
         uint32_t left = length - i;
-        if (left >= 8 && ascii8(data + i)) {
-            i += 8;
-            continue;
-        }
         uint8_t c = s[i];
         if (c < 0x80) {
-            i += 1;
+            // From an ASCII byte, try the next 16 at once: runs of ASCII
+            // are the common case.
+            if (left >= 16 && ascii16(data + i))
+                i += 16;
+            else
+                i += 1;
         } else if (c >= 0xC2 && c <= 0xDF) {
             if (left < 2 || !continuation(s[i + 1]))
                 return false;
