@@ -60,12 +60,15 @@ bitfield_t bitreader_getNextBitfield(const bitreader_t *reader, uint32_t start, 
 }
 
 // Whether a field may be read: bound reader, length 1..64, last bit inside
-// the buffer. 64-bit sum, so a field running past 2^32 - 1 fails too.
+// the buffer. The last position is summed in 64 bits: a field running past
+// position 2^32 - 1 is rejected, not wrapped to the front of the buffer,
+// also when the buffer is larger than 2^32 bits.
 static bool field_ok(const bitreader_t *reader, uint32_t start, uint32_t length)
 {
     if (reader == NULL || reader->data == NULL || length < 1 || length > 64)
         return false;
-    return ((uint64_t)start + length - 1) / 8 < reader->size;
+    uint64_t last = (uint64_t)start + length - 1;
+    return last <= UINT32_MAX && last / 8 < reader->size;
 }
 
 // Shifts the field's chunks in from its last byte down to its first, as

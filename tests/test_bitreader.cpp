@@ -137,16 +137,18 @@ TEST(BitReader, RejectedReadsTouchNoByte)
 
 TEST(BitReader, FieldNearTopOfPositionRangeIsNotWrapped)
 {
-    // A large buffer-size claim with a small real buffer: if start + length
-    // wrapped past 2^32, the read would land at the front of the buffer
-    // and return its bits instead of 0.
+    // Size claims of 2^32 bits and more over a small real buffer: a field
+    // running past position 2^32 - 1 must be rejected before any read; a
+    // wrapped sum would read near the front of the buffer (or far past it).
     static const uint8_t buf[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    bitreader_t r;
-    bitreader_construct(&r, buf, 0x20000000u); // 2^32 bits claimed
-    EXPECT_EQ(bitreader_getUnsigned(&r, 0xFFFFFFFFu, 2), 0u);
-    EXPECT_EQ(bitreader_getSigned(&r, 0xFFFFFFF9u, 8), 0);
-    EXPECT_EQ(bitreader_getUnsigned(&r, 0xFFFFFFC1u, 64), 0u);
-    EXPECT_EQ(bitreader_getUnsigned(&r, 0, 64), ~uint64_t(0));
+    for (uint32_t claimed : {0x20000000u, 0x20000001u, 0xFFFFFFFFu}) {
+        bitreader_t r;
+        bitreader_construct(&r, buf, claimed);
+        EXPECT_EQ(bitreader_getUnsigned(&r, 0xFFFFFFFFu, 2), 0u) << claimed;
+        EXPECT_EQ(bitreader_getSigned(&r, 0xFFFFFFF9u, 8), 0) << claimed;
+        EXPECT_EQ(bitreader_getUnsigned(&r, 0xFFFFFFC1u, 64), 0u) << claimed;
+        EXPECT_EQ(bitreader_getUnsigned(&r, 0, 64), ~uint64_t(0)) << claimed;
+    }
 }
 
 TEST(BitReader, ConstructAndDestructLeaveRefusedRecordsAlone)
