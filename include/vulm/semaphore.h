@@ -9,9 +9,11 @@
  * std::system_error, and semaphore_create throws std::bad_alloc; the flat
  * functions catch nothing, so these pass through them.
  *
- * Time-outs whose nanosecond total does not fit in 64 bits, or whose
- * deadline would lie beyond the steady clock's range, are clamped to the
- * longest representable wait.
+ * Time-outs whose nanosecond total or deadline does not fit in a signed
+ * 64-bit count of nanoseconds are clamped to it: a huge positive time-out
+ * waits as long as can be represented (about 292 years), a huge negative
+ * one is a non-blocking attempt. The flat waits return int (1 or 0); the
+ * timed wait exists only as semaphore_waitFor.
  */
 #ifndef VULM_SEMAPHORE_H
 #define VULM_SEMAPHORE_H
