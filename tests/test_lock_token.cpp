@@ -71,16 +71,6 @@ TEST(LockToken, TokensOutliveTheirOwner)
     survivor.reset(); // frees the state: the leak checkers hold it to that
 }
 
-TEST(LockToken, TokensShareTheirState)
-{
-    auto state = std::make_shared<LockToken::State>();
-    {
-        LockToken::Token t(state);
-        EXPECT_EQ(state.use_count(), 2);
-    }
-    EXPECT_EQ(state.use_count(), 1);
-}
-
 TEST(LockToken, FalseLeavesNoReadLockAndTrueHoldsOne)
 {
     auto state = std::make_shared<LockToken::State>();

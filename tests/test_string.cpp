@@ -136,24 +136,19 @@ TEST(StringParse, S32)
                                         {"4294967295", BAD, U}, {"-0xFFFFFFFF", BAD, U}});
 }
 
-TEST(StringParse, NullArguments)
+TEST(StringParse, NullArgumentsWriteNothing)
 {
-    uint8_t u8 = 7;
-    uint16_t u16 = 7;
-    uint32_t u32 = 7;
-    int32_t s32 = 7;
-    int64_t s64 = 7;
-    EXPECT_EQ(string_toU8(NULL, &u8), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toU16(NULL, &u16), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toU32(NULL, &u32), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toS32(NULL, &s32), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toS64(NULL, &s64), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(u8 + u16 + u32 + s32 + s64, 35);
-    EXPECT_EQ(string_toU8("1", NULL), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toU16("1", NULL), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toU32("1", NULL), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toS32("1", NULL), STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(string_toS64("1", NULL), STATUS_NULL_ARGUMENT);
+    uint64_t out = kUntouched;
+    const status_t results[] = {
+        string_toU8(NULL, (uint8_t *)&out),   string_toU16(NULL, (uint16_t *)&out),
+        string_toU32(NULL, (uint32_t *)&out), string_toS32(NULL, (int32_t *)&out),
+        string_toS64(NULL, (int64_t *)&out),  string_toU8("1", NULL),
+        string_toU16("1", NULL),              string_toU32("1", NULL),
+        string_toS32("1", NULL),              string_toS64("1", NULL),
+    };
+    for (status_t r : results)
+        EXPECT_EQ(r, STATUS_NULL_ARGUMENT);
+    EXPECT_EQ(out, kUntouched);
 }
 
 // Random texts over the characters that matter to the syntax, against a
