@@ -22,3 +22,6 @@ need() {
         fi
     done
 }
+
+# What building and running the test suite needs on the host.
+TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes"
