@@ -45,7 +45,9 @@ static void report()
     bitreader_construct(&reader, frame, sizeof frame);
     unsigned type = (unsigned)bitreader_getUnsigned(&reader, 0, 4);
     long long tenths = (long long)bitreader_getSigned(&reader, 4, 12);
-    printf("report type %u, temperature %lld.%lld C\n", type, tenths / 10, llabs(tenths % 10));
+    // Sign and magnitude apart: -5 tenths is "-0.5", which tenths / 10 (0) would lose.
+    printf("report type %u, temperature %s%lld.%lld C\n", type, tenths < 0 ? "-" : "",
+           llabs(tenths) / 10, llabs(tenths) % 10);
 
     bitset_t *seen = bitset_make(8);
     if (seen == NULL)
