@@ -1,24 +1,20 @@
 #!/bin/sh
-# usage: check_package.sh SOURCE_DIR BINARY_DIR CXX [TOOLCHAIN_FILE [EMULATOR...]]
-# Installs the built library into a scratch prefix, then builds the example
-# client against the installed copy twice, through the CMake package and
-# through pkg-config, and runs both builds.
+# usage: EMULATOR=... check_package.sh SOURCE_DIR PREFIX CXX [TOOLCHAIN_FILE]
+# Builds the example client against the library installed under PREFIX
+# twice, through the CMake package and through pkg-config, and runs both
+# builds (through EMULATOR, "env" for a native one).
 set -eu
-src=$1 bin=$2 cxx=$3 toolchain=${4:-}
-shift 3
-[ $# -gt 0 ] && shift
+src=$1 prefix=$2 cxx=$3 toolchain=${4:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cmake --install "$bin" --prefix "$work/prefix" >/dev/null
-
 set --
 [ -n "$toolchain" ] && set -- -DCMAKE_TOOLCHAIN_FILE="$toolchain"
-cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$work/prefix" "$@" >/dev/null
+cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
 cmake --build "$work/cmake" >/dev/null
 $EMULATOR "$work/cmake/example" >"$work/cmake.out"
 
-pc_dir=$(dirname "$(find "$work/prefix" -name vulm-common.pc)")
+pc_dir=$(dirname "$(find "$prefix" -name vulm-common.pc)")
 flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs vulm-common)
 libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir vulm-common)
 case $flags in
