@@ -16,11 +16,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <new>
-#include <thread>
 
 namespace {
 
@@ -74,7 +69,6 @@ using ShmatFn = void *(*)(int, const void *, int);
 
 std::atomic<MallocFn> realMalloc;
 std::atomic<CallocFn> realCalloc;
-std::atomic<MallocFn> realNew;
 std::atomic<VsnprintfFn> realVsnprintf;
 std::atomic<VsnprintfChkFn> realVsnprintfChk;
 std::atomic<FtokFn> realFtok;
@@ -104,19 +98,6 @@ extern "C" void *calloc(size_t count, size_t bytes)
 {
     CallocFn real = next(realCalloc, "calloc");
     return record(count * bytes) ? nullptr : real(count, bytes);
-}
-
-void *operator new(size_t bytes)
-{
-    MallocFn real = next(realNew, sizeof(size_t) == 8 ? "_Znwm" : "_Znwj");
-    if (record(bytes))
-        throw std::bad_alloc();
-    // The real operator new may itself call malloc: one allocation, counted once.
-    bool armed = state.armed;
-    state.armed = false;
-    void *p = real(bytes);
-    state.armed = armed;
-    return p;
 }
 
 extern "C" int vsnprintf(char *out, size_t size, const char *format, va_list args)
@@ -173,34 +154,3 @@ int Scope::count() const { return state.count; }
 size_t Scope::size(int i) const { return i < kSizes ? state.sizes[i] : 0; }
 
 } // namespace fault
-
-struct Watchdog::Impl {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    std::thread thread;
-};
-
-Watchdog::Watchdog(double seconds) : impl(new Impl)
-{
-    impl->thread = std::thread([this, seconds] {
-        std::unique_lock<std::mutex> lock(impl->mutex);
-        if (!impl->done.wait_for(lock, std::chrono::duration<double>(seconds),
-                                 [this] { return impl->finished; })) {
-            fprintf(stderr, "watchdog: test still blocked after %.1f s\n", seconds);
-            fflush(stderr);
-            _exit(3);
-        }
-    });
-}
-
-Watchdog::~Watchdog()
-{
-    {
-        std::lock_guard<std::mutex> lock(impl->mutex);
-        impl->finished = true;
-    }
-    impl->done.notify_one();
-    impl->thread.join();
-    delete impl;
-}

@@ -3,12 +3,13 @@
 #define VULM_TESTS_SUPPORT_H
 
 #include <stddef.h>
+#include <unistd.h>
 
 namespace fault {
 
-// While a Scope is alive, the calling thread's calls to malloc, calloc and
-// operator new are counted and their sizes recorded; the call numbered
-// `failAt` (from 1) fails: null from malloc/calloc, std::bad_alloc from new.
+// While a Scope is alive, the calling thread's calls to malloc and calloc
+// are counted and their sizes recorded; the call numbered `failAt` (from 1)
+// fails with null.
 // failAt 0 only counts. Scopes do not nest.
 class Scope {
 public:
@@ -34,18 +35,14 @@ public:
 
 } // namespace fault
 
-// Ends the whole test program with a message if it is still alive after
+// Ends the whole test program (SIGALRM) if it is still alive after
 // `seconds`: a blocking primitive under test can fail, never hang.
 class Watchdog {
 public:
-    explicit Watchdog(double seconds);
-    ~Watchdog();
+    explicit Watchdog(unsigned seconds) { alarm(seconds); }
+    ~Watchdog() { alarm(0); }
     Watchdog(const Watchdog &) = delete;
     Watchdog &operator=(const Watchdog &) = delete;
-
-private:
-    struct Impl;
-    Impl *impl;
 };
 
 #endif
