@@ -2,6 +2,7 @@
 // in one run on the same inputs. Pairs are named "<what>/<who>".
 #include <benchmark/benchmark.h>
 
+#include <pthread.h>
 #include <semaphore.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,20 +27,13 @@
 #include <boost/crc.hpp>
 #endif
 
+#include "common.h"
+
 namespace {
 
-constexpr size_t k64KiB = 64 * 1024;
+using namespace bench;
 
 // ------------------------------------------------------------ string_toU32
-
-std::vector<std::string> numberTexts()
-{
-    std::mt19937 rng(1);
-    std::vector<std::string> texts;
-    for (int i = 0; i < 256; i++)
-        texts.push_back(std::to_string(rng() >> (rng() % 32)));
-    return texts;
-}
 
 void toU32_vulm(benchmark::State &state)
 {
@@ -67,65 +61,6 @@ void toU32_strtoll(benchmark::State &state)
 }
 
 // ------------------------------------------------------------ encodings
-
-std::string asciiText()
-{
-    std::string s;
-    while (s.size() < k64KiB)
-        s += "The quick brown fox jumps over the lazy dog; 0123456789. ";
-    s.resize(k64KiB);
-    return s;
-}
-
-// Latin, Cyrillic, CJK and emoji, cut at a character boundary.
-std::string mixedText()
-{
-    const char *pieces[] = {"Grüße aus Köln, ", "Привет из Москвы, ", "来自北京的问候，", "😀🚀 ", "naïve café "};
-    std::string s;
-    for (int i = 0; s.size() < k64KiB - 32; i++)
-        s += pieces[i % 5];
-    return s;
-}
-
-// A straightforward byte-at-a-time validator of the same rules.
-bool byteLoopUtf8(const unsigned char *s, size_t n)
-{
-    size_t i = 0;
-    while (i < n) {
-        unsigned char c = s[i];
-        if (c < 0x80) {
-            i++;
-            continue;
-        }
-        size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (len == 0 || n - i < len)
-            return false;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c == 0xE0)
-            lo = 0xA0;
-        else if (c == 0xED)
-            hi = 0x9F;
-        else if (c == 0xF0)
-            lo = 0x90;
-        else if (c == 0xF4)
-            hi = 0x8F;
-        if (s[i + 1] < lo || s[i + 1] > hi)
-            return false;
-        for (size_t k = 2; k < len; k++)
-            if ((s[i + k] & 0xC0) != 0x80)
-                return false;
-        i += len;
-    }
-    return true;
-}
-
-bool byteLoopAscii(const unsigned char *s, size_t n)
-{
-    for (size_t i = 0; i < n; i++)
-        if (s[i] >= 0x80)
-            return false;
-    return true;
-}
 
 template <bool Mixed>
 void utf8_vulm(benchmark::State &state)
@@ -156,7 +91,29 @@ void utf8_glib(benchmark::State &state)
 }
 BENCHMARK(utf8_glib<false>)->Name("utf8_ascii/glib");
 BENCHMARK(utf8_glib<true>)->Name("utf8_mixed/glib");
+
+template <size_t Bytes>
+void utf8_short_glib(benchmark::State &state)
+{
+    const auto texts = shortTexts(Bytes);
+    for (auto _ : state)
+        for (const std::string &t : texts)
+            benchmark::DoNotOptimize(g_utf8_validate_len(t.data(), t.size(), NULL));
+}
+BENCHMARK(utf8_short_glib<12>)->Name("utf8_short12/glib");
+BENCHMARK(utf8_short_glib<32>)->Name("utf8_short32/glib");
+BENCHMARK(utf8_short_glib<64>)->Name("utf8_short64/glib");
 #endif
+
+// A batch of 1,024 different short strings per iteration.
+template <size_t Bytes>
+void utf8_short_vulm(benchmark::State &state)
+{
+    const auto texts = shortTexts(Bytes);
+    for (auto _ : state)
+        for (const std::string &t : texts)
+            benchmark::DoNotOptimize(string_isUtf8(t.data(), uint32_t(t.size())));
+}
 
 void ascii_vulm(benchmark::State &state)
 {
@@ -175,15 +132,6 @@ void ascii_byteloop(benchmark::State &state)
 }
 
 // ------------------------------------------------------------ CRC-16
-
-std::vector<uint8_t> randomBytes(size_t n)
-{
-    std::mt19937 rng(2);
-    std::vector<uint8_t> v(n);
-    for (uint8_t &b : v)
-        b = uint8_t(rng());
-    return v;
-}
 
 template <bool Ansi>
 void crc_vulm(benchmark::State &state)
@@ -219,23 +167,6 @@ BENCHMARK(crc_boost<false>)->Name("crc16_ccitt/boost");
 
 // ------------------------------------------------------------ bit reader
 
-struct Field {
-    uint32_t start, length;
-};
-
-std::vector<Field> randomFields(uint32_t bytes)
-{
-    std::mt19937 rng(3);
-    std::vector<Field> fields(1024);
-    for (Field &f : fields) {
-        f.length = 1 + rng() % 64;
-        f.start = rng() % (8 * bytes - f.length + 1);
-    }
-    return fields;
-}
-
-constexpr uint32_t kBufferBytes = 4096;
-
 void bits_vulm(benchmark::State &state)
 {
     const auto buf = randomBytes(kBufferBytes);
@@ -254,37 +185,18 @@ void bits_bitloop(benchmark::State &state)
     const auto buf = randomBytes(kBufferBytes);
     const auto fields = randomFields(kBufferBytes);
     size_t i = 0;
-    for (auto _ : state) {
-        const Field &f = fields[i++ & 1023];
-        uint64_t v = 0;
-        for (uint32_t k = 0; k < f.length; k++) {
-            uint32_t p = f.start + k;
-            v |= uint64_t((buf[p / 8] >> (p % 8)) & 1) << k;
-        }
-        benchmark::DoNotOptimize(v);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bitLoop(buf.data(), fields[i++ & 1023]));
 }
 
-// Unaligned 8-byte little-endian load and shift, plus the ninth byte when
-// the field reaches into it (buffer padded so the load stays inside).
 void bits_load64(benchmark::State &state)
 {
     auto buf = randomBytes(kBufferBytes);
     buf.resize(kBufferBytes + 8);
     const auto fields = randomFields(kBufferBytes);
     size_t i = 0;
-    for (auto _ : state) {
-        const Field &f = fields[i++ & 1023];
-        uint64_t word;
-        memcpy(&word, &buf[f.start / 8], 8);
-        uint32_t shift = f.start % 8;
-        uint64_t v = word >> shift;
-        if (shift != 0)
-            v |= uint64_t(buf[f.start / 8 + 8]) << (64 - shift);
-        if (f.length < 64)
-            v &= (uint64_t(1) << f.length) - 1;
-        benchmark::DoNotOptimize(v);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(load64(buf.data(), fields[i++ & 1023]));
 }
 
 // ------------------------------------------------------------ semaphore
@@ -307,6 +219,24 @@ void sem_uncontended_posix(benchmark::State &state)
         benchmark::DoNotOptimize(sem_trywait(&s));
     }
     sem_destroy(&s);
+}
+
+// The floor of the semaphore's design: a post and a take are each one
+// mutex lock/unlock pair, and a post signals the condition variable.
+void floor_mutex(benchmark::State &state)
+{
+    pthread_mutex_t m = PTHREAD_MUTEX_INITIALIZER;
+    for (auto _ : state) {
+        pthread_mutex_lock(&m);
+        pthread_mutex_unlock(&m);
+    }
+}
+
+void floor_signal(benchmark::State &state)
+{
+    pthread_cond_t c = PTHREAD_COND_INITIALIZER;
+    for (auto _ : state)
+        pthread_cond_signal(&c);
 }
 
 // One round trip between two threads per iteration.
@@ -396,6 +326,9 @@ BENCHMARK(utf8_vulm<false>)->Name("utf8_ascii/vulm");
 BENCHMARK(utf8_byteloop<false>)->Name("utf8_ascii/byteloop");
 BENCHMARK(utf8_vulm<true>)->Name("utf8_mixed/vulm");
 BENCHMARK(utf8_byteloop<true>)->Name("utf8_mixed/byteloop");
+BENCHMARK(utf8_short_vulm<12>)->Name("utf8_short12/vulm");
+BENCHMARK(utf8_short_vulm<32>)->Name("utf8_short32/vulm");
+BENCHMARK(utf8_short_vulm<64>)->Name("utf8_short64/vulm");
 BENCHMARK(ascii_vulm)->Name("ascii/vulm");
 BENCHMARK(ascii_byteloop)->Name("ascii/byteloop");
 BENCHMARK(crc_vulm<true>)->Name("crc16_ansi/vulm");
@@ -405,6 +338,8 @@ BENCHMARK(bits_bitloop)->Name("bits/bitloop");
 BENCHMARK(bits_load64)->Name("bits/load64");
 BENCHMARK(sem_uncontended_vulm)->Name("sem_uncontended/vulm");
 BENCHMARK(sem_uncontended_posix)->Name("sem_uncontended/posix");
+BENCHMARK(floor_mutex)->Name("floor/mutex");
+BENCHMARK(floor_signal)->Name("floor/signal");
 BENCHMARK(sem_pingpong_vulm)->Name("sem_pingpong/vulm")->UseRealTime();
 BENCHMARK(sem_pingpong_posix)->Name("sem_pingpong/posix")->UseRealTime();
 BENCHMARK(lock_vulm)->Name("lock/vulm");
