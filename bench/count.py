@@ -1,7 +1,8 @@
 """Counts the armhf instructions each work of vulm-count executes, under
 qemu-user with one instruction per translation block and its execution log
-(one "Trace" line per instruction run): the count with REPS runs less the
-count with none, over REPS and the work's units. Prints the pairs of
+(one "Trace" line per instruction run, "Trace 0" for the main thread, the
+one that works), between the calls that mark the work: the count with REPS
+runs less the count with none, over REPS and the work's units. Prints the pairs of
 ratios.py as a Markdown table. Exactly repeatable for the same binary.
 
 usage: python3 count.py VULM-COUNT QEMU-ARGS..."""
@@ -15,7 +16,15 @@ def count(qemu, program, name, reps):
     proc = subprocess.Popen(qemu + ["-singlestep", "-d", "nochain,exec", "-D", "/dev/stderr",
                                     program, name, str(reps)],
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    n = sum(1 for line in proc.stderr if line.startswith(b"Trace "))
+    n, counting = 0, False
+    for line in proc.stderr:
+        if not line.startswith(b"Trace 0:"):  # the main thread's instructions only
+            continue
+        if line.rstrip().endswith(b"] vulm_count_end"):
+            break
+        counting = counting or line.rstrip().endswith(b"] vulm_count_begin")
+        n += counting
+    proc.stderr.read()
     if proc.wait() != 0:
         sys.exit(f"count.py: {name} failed")
     return n
