@@ -99,13 +99,6 @@ TEST_F(Shmem, CreatesDirectoriesKeyFileAndSegmentSharedAcrossProcesses)
     EXPECT_EQ(modeOf(dir + "/a"), S_IFDIR | 0775u);
     EXPECT_EQ(modeOf(dir + "/a/b"), S_IFDIR | 0775u);
     EXPECT_EQ(modeOf(path), S_IFREG | 0660u);
-    int in = dup(0); // with 0 free, the key file is opened as 0, and closed
-    close(0);
-    void *again = shmem_get(path.c_str(), 4096, 1);
-    EXPECT_EQ(fcntl(0, F_GETFD), -1) << "descriptor 0 left open";
-    dup2(in, 0);
-    close(in);
-    EXPECT_EQ(shmem_free(again), 0);
 
     pid_t child = fork();
     ASSERT_NE(child, -1);
@@ -123,6 +116,15 @@ TEST_F(Shmem, CreatesDirectoriesKeyFileAndSegmentSharedAcrossProcesses)
     EXPECT_EQ(static_cast<volatile uint8_t *>(mem)[4095], 0x5A);
     EXPECT_EQ(shmem_free(mem), 0);
     EXPECT_EQ(shmem_free(mem), -1);
+
+    int in = dup(0); // with 0 free, the key file is opened as 0, and closed
+    close(0);
+    void *again = shmem_get(path.c_str(), 4096, 1);
+    EXPECT_EQ(fcntl(0, F_GETFD), -1) << "descriptor 0 left open";
+    dup2(in, 0);
+    close(in);
+    EXPECT_EQ(shmem_free(again), 0);
+
 }
 
 // Access 1 is owner only, anything else owner and group; an existing
