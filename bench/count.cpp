@@ -33,15 +33,15 @@
 // the target.
 extern "C" int g_utf8_validate_len(const char *str, size_t max_len, const char **end) __attribute__((weak));
 
+// Calls that mark the counted stretch in the execution log by their names.
+extern "C" __attribute__((noinline, used)) void vulm_count_begin() { asm volatile(""); }
+extern "C" __attribute__((noinline, used)) void vulm_count_end() { asm volatile(""); }
+
 using namespace bench;
 
 namespace {
 
 volatile uint64_t sink;
-
-// Calls that mark the counted stretch in the execution log by their names.
-extern "C" __attribute__((noinline, used)) void vulm_count_begin() { asm volatile(""); }
-extern "C" __attribute__((noinline, used)) void vulm_count_end() { asm volatile(""); }
 
 // A work: its name, its unit, what it prepares (the number of units in one
 // run) and one run. Only the chosen work prepares its input.
