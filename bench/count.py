@@ -9,7 +9,7 @@ usage: python3 count.py VULM-COUNT QEMU-ARGS..."""
 import subprocess
 import sys
 
-from ratios import PAIRS
+from ratios import PAIRS, add_floor
 
 
 def count(qemu, program, name, reps):
@@ -39,9 +39,7 @@ def main(program, qemu):
         reps = 2 if int(units) >= 1024 else 200
         per[name] = (count(qemu, program, name, reps) - count(qemu, program, name, 0)) / (reps * int(units))
         unit[name] = what
-    if "floor/mutex" in per and "floor/signal" in per:
-        per["floor"] = 2 * per["floor/mutex"] + per["floor/signal"]
-        unit["floor"] = "call"
+    add_floor(per, unit)
     print("| Function | Peer | This library | Peer | Ratio |")
     print("|---|---|---|---|---|")
     for what, ours, peer, _ in PAIRS:

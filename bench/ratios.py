@@ -26,16 +26,20 @@ PAIRS = [
 ]
 
 
+def add_floor(cost, unit):
+    """The semaphore's floor: two mutex lock/unlock pairs and one signal."""
+    if "floor/mutex" in cost and "floor/signal" in cost:
+        cost["floor"] = 2 * cost["floor/mutex"] + cost["floor/signal"]
+        unit["floor"] = unit["floor/mutex"]
+
+
 def main(path):
     with open(path) as f:
         report = json.load(f)
     median = {b["run_name"]: b["real_time"] for b in report["benchmarks"]
               if b.get("aggregate_name") == "median"}
     unit = {b["run_name"]: b["time_unit"] for b in report["benchmarks"]}
-    # The semaphore's floor: two mutex lock/unlock pairs and one signal.
-    if "floor/mutex" in median and "floor/signal" in median:
-        median["floor"] = 2 * median["floor/mutex"] + median["floor/signal"]
-        unit["floor"] = unit["floor/mutex"]
+    add_floor(median, unit)
     ctx = report["context"]
     print(f"Machine: {ctx['num_cpus']} x {ctx['mhz_per_cpu']} MHz, {ctx['host_name']}; "
           f"medians of {report['benchmarks'][0].get('repetitions', '?')} repetitions.\n")

@@ -25,3 +25,19 @@ need() {
 
 # What building and running the test suite needs on the host.
 TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes"
+
+# Enables Debian's armhf architecture (for downloads and multiarch armhf
+# packages) if it is not yet. usage: need_armhf WHY
+need_armhf() {
+    dpkg --print-foreign-architectures | grep -qx armhf && return 0
+    echo "==> enabling Debian's armhf architecture $1"
+    sudo=
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo dpkg --add-architecture armhf
+    $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying anyway"
+}
+
+# Runs an armhf program of the cross toolchain's runtimes under qemu-user
+# (LD_LIBRARY_PATH=/lib keeps them in use where multiarch armhf libraries are
+# installed too, as the toolchain file says).
+QEMU_ARM="qemu-arm -L /usr/arm-linux-gnueabihf -E LD_LIBRARY_PATH=/lib"
