@@ -23,8 +23,9 @@ need() {
     done
 }
 
-# What building and running the test suite needs on the host.
-TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes"
+# What building and running the test suite needs on the host (qemu-user
+# runs one test on an emulated x86-64 processor without BMI2).
+TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes qemu-user"
 
 # Enables Debian's armhf architecture (for downloads and multiarch armhf
 # packages) if it is not yet. usage: need_armhf WHY

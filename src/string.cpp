@@ -6,6 +6,80 @@
 #include <stdlib.h>
 #include <string.h>
 
+namespace {
+
+// The UTF-8 automaton. A state is a shift amount into a 32-bit row: after
+// the byte b, the state is the low five bits of utf8Rows.row[b] >> state.
+// The states' five-bit fields overlap within a row; these amounts are one
+// choice (found by exhaustive search) under which the overlapping fields of
+// every row agree, which utf8RowsAgree() checks at compile time. The error
+// state is 0 and no state is 1, so state & 30 is zero only in the error state.
+enum Utf8State : uint8_t {
+    UTF8_ERROR = 0, UTF8_ACCEPT = 2, UTF8_MORE1 = 7, UTF8_MORE2 = 28, UTF8_MORE3 = 26,
+    UTF8_AFTER_E0 = 15, UTF8_AFTER_ED = 23, UTF8_AFTER_F0 = 10, UTF8_AFTER_F4 = 18,
+};
+
+// Well-formed UTF-8 byte sequences (Unicode Standard, table 3-7), as
+// transitions: from a state, a byte in first..last leads to a state. Every
+// other byte leads to the error state: between characters (accept) a
+// continuation byte, C0, C1 and F5..FF; after a lead byte anything but the
+// continuation bytes of its range.
+struct Utf8Rule {
+    uint8_t from, first, last, to;
+};
+constexpr Utf8Rule utf8Rules[] = {
+    {UTF8_ACCEPT, 0x00, 0x7F, UTF8_ACCEPT},
+    {UTF8_ACCEPT, 0xC2, 0xDF, UTF8_MORE1},
+    {UTF8_ACCEPT, 0xE0, 0xE0, UTF8_AFTER_E0},
+    {UTF8_ACCEPT, 0xE1, 0xEC, UTF8_MORE2},
+    {UTF8_ACCEPT, 0xED, 0xED, UTF8_AFTER_ED},
+    {UTF8_ACCEPT, 0xEE, 0xEF, UTF8_MORE2},
+    {UTF8_ACCEPT, 0xF0, 0xF0, UTF8_AFTER_F0},
+    {UTF8_ACCEPT, 0xF1, 0xF3, UTF8_MORE3},
+    {UTF8_ACCEPT, 0xF4, 0xF4, UTF8_AFTER_F4},
+    {UTF8_MORE1, 0x80, 0xBF, UTF8_ACCEPT},
+    {UTF8_MORE2, 0x80, 0xBF, UTF8_MORE1},
+    {UTF8_MORE3, 0x80, 0xBF, UTF8_MORE2},
+    {UTF8_AFTER_E0, 0xA0, 0xBF, UTF8_MORE1},
+    {UTF8_AFTER_ED, 0x80, 0x9F, UTF8_MORE1},
+    {UTF8_AFTER_F0, 0x90, 0xBF, UTF8_MORE2},
+    {UTF8_AFTER_F4, 0x80, 0x8F, UTF8_MORE2},
+};
+
+// Row b holds, at each state's shift amount, the state that b leads to.
+struct Utf8Rows {
+    uint32_t row[256];
+
+    constexpr Utf8Rows() : row()
+    {
+        for (const Utf8Rule &r : utf8Rules)
+            for (unsigned b = r.first; b <= r.last; b++)
+                row[b] |= (uint32_t)r.to << r.from;
+    }
+};
+constexpr Utf8Rows utf8Rows;
+
+// Whether every state's field of every row reads back as the rule's state,
+// or as the error state where no rule applies.
+constexpr bool utf8RowsAgree()
+{
+    const uint8_t states[] = {UTF8_ACCEPT, UTF8_MORE1, UTF8_MORE2, UTF8_MORE3,
+                              UTF8_AFTER_E0, UTF8_AFTER_ED, UTF8_AFTER_F0, UTF8_AFTER_F4};
+    for (uint8_t from : states)
+        for (unsigned b = 0; b < 256; b++) {
+            unsigned to = UTF8_ERROR;
+            for (const Utf8Rule &r : utf8Rules)
+                if (r.from == from && b >= r.first && b <= r.last)
+                    to = r.to;
+            if ((utf8Rows.row[b] >> from & 31) != to)
+                return false;
+        }
+    return true;
+}
+static_assert(utf8RowsAgree(), "the states' fields of a row disagree");
+
+} // namespace
+
 extern "C" {
 
 const char string_true[5] = "True";
@@ -159,11 +233,6 @@ static bool ascii16(const char *p)
     return ((a | b) & 0x8080808080808080u) == 0;
 }
 
-static bool continuation(uint8_t b)
-{
-    return (b & 0xC0) == 0x80;
-}
-
 bool string_isAscii(const char *data, uint32_t length)
 {
     if (data == NULL)
@@ -178,47 +247,70 @@ bool string_isAscii(const char *data, uint32_t length)
     return true;
 }
 
+// One step of the automaton: false once it is in the error state. The shift
+// needs the state's low five bits only; testing state & 30 rather than
+// state & 31 leaves the masking off the chain from one shift to the next.
+static inline bool utf8Step(uint32_t *state, uint8_t byte)
+{
+    *state = utf8Rows.row[byte] >> (*state & 31);
+    return (*state & 30) != 0;
+}
+
+// Four steps a turn keep the loop's own compare and branch off most bytes.
+static inline bool utf8Step4(uint32_t *state, const uint8_t *p)
+{
+    return utf8Step(state, p[0]) && utf8Step(state, p[1]) && utf8Step(state, p[2]) &&
+           utf8Step(state, p[3]);
+}
+
+// One look-up and one shift per byte, no branch on the byte's class, and a
+// stop at the first byte that cannot continue well-formed UTF-8. Between
+// characters, a run of ASCII passes 16 bytes at a time.
+__attribute__((always_inline)) static inline bool utf8Walk(const uint8_t *p, const uint8_t *end)
+{
+    uint32_t state = UTF8_ACCEPT;
+    while (end - p >= 16) {
+        if ((state & 31) == UTF8_ACCEPT && ascii16((const char *)p)) {
+            p += 16;
+            continue;
+        }
+        if (!utf8Step4(&state, p) || !utf8Step4(&state, p + 4) || !utf8Step4(&state, p + 8) ||
+            !utf8Step4(&state, p + 12))
+            return false;
+        p += 16;
+    }
+    for (; end - p >= 4; p += 4)
+        if (!utf8Step4(&state, p))
+            return false;
+    for (; p != end; p++)
+        if (!utf8Step(&state, *p))
+            return false;
+    return (state & 31) == UTF8_ACCEPT;
+}
+
+#if defined(__x86_64__)
+// Each step is a shift by a register and a branch, which x86-64 runs on the
+// same two execution ports. BMI2's shift (shrx) is one micro-operation where
+// the baseline's is two, which makes this copy of the walk about a third
+// faster; processors without BMI2 run the baseline copy.
+__attribute__((target("bmi2"))) static bool utf8WalkBmi2(const uint8_t *p, const uint8_t *end)
+{
+    return utf8Walk(p, end);
+}
+#endif
+
 // Accepts exactly the well-formed UTF-8 byte sequences: shortest forms of
-// U+0000..U+10FFFF without the surrogates. Each multi-byte character's
-// length is checked before any of its continuation bytes is read.
+// U+0000..U+10FFFF without the surrogates.
 bool string_isUtf8(const char *data, uint32_t length)
 {
     if (data == NULL)
         return false;
-    const uint8_t *s = (const uint8_t *)data;
-    uint32_t i = 0;
-    while (i < length) {
-        uint32_t left = length - i;
-        uint8_t c = s[i];
-        if (c < 0x80) {
-            // From an ASCII byte, try the next 16 at once: runs of ASCII
-            // are the common case.
-            if (left >= 16 && ascii16(data + i))
-                i += 16;
-            else
-                i += 1;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            if (left < 2 || !continuation(s[i + 1]))
-                return false;
-            i += 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            if (left < 3 || !continuation(s[i + 1]) || !continuation(s[i + 2]))
-                return false;
-            if ((c == 0xE0 && s[i + 1] < 0xA0) || (c == 0xED && s[i + 1] > 0x9F))
-                return false; // overlong, or a UTF-16 surrogate
-            i += 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            if (left < 4 || !continuation(s[i + 1]) || !continuation(s[i + 2]) ||
-                !continuation(s[i + 3]))
-                return false;
-            if ((c == 0xF0 && s[i + 1] < 0x90) || (c == 0xF4 && s[i + 1] > 0x8F))
-                return false; // overlong, or above U+10FFFF
-            i += 4;
-        } else {
-            return false; // continuation byte as lead, C0, C1, F5..FF
-        }
-    }
-    return true;
+    const uint8_t *p = (const uint8_t *)data, *end = p + length;
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("bmi2"))
+        return utf8WalkBmi2(p, end);
+#endif
+    return utf8Walk(p, end);
 }
 
 } // extern "C"
