@@ -24,7 +24,7 @@ need() {
 }
 
 # What building and running the test suite needs on the host (qemu-user
-# runs one test on an emulated x86-64 processor without BMI2).
+# runs the armhf test programs).
 TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes qemu-user"
 
 # Enables Debian's armhf architecture (for downloads and multiarch armhf

@@ -263,11 +263,16 @@ static inline bool utf8Step4(uint32_t *state, const uint8_t *p)
            utf8Step(state, p[3]);
 }
 
-// One look-up and one shift per byte, no branch on the byte's class, and a
-// stop at the first byte that cannot continue well-formed UTF-8. Between
-// characters, a run of ASCII passes 16 bytes at a time.
-__attribute__((always_inline)) static inline bool utf8Walk(const uint8_t *p, const uint8_t *end)
+// Accepts exactly the well-formed UTF-8 byte sequences: shortest forms of
+// U+0000..U+10FFFF without the surrogates. One look-up and one shift per
+// byte, no branch on the byte's class, and a stop at the first byte that
+// cannot continue well-formed UTF-8. Between characters, a run of ASCII
+// passes 16 bytes at a time.
+bool string_isUtf8(const char *data, uint32_t length)
 {
+    if (data == NULL)
+        return false;
+    const uint8_t *p = (const uint8_t *)data, *end = p + length;
     uint32_t state = UTF8_ACCEPT;
     while (end - p >= 16) {
         if ((state & 31) == UTF8_ACCEPT && ascii16((const char *)p)) {
@@ -286,31 +291,6 @@ __attribute__((always_inline)) static inline bool utf8Walk(const uint8_t *p, con
         if (!utf8Step(&state, *p))
             return false;
     return (state & 31) == UTF8_ACCEPT;
-}
-
-#if defined(__x86_64__)
-// Each step is a shift by a register and a branch, which x86-64 runs on the
-// same two execution ports. BMI2's shift (shrx) is one micro-operation where
-// the baseline's is two, which makes this copy of the walk about a third
-// faster; processors without BMI2 run the baseline copy.
-__attribute__((target("bmi2"))) static bool utf8WalkBmi2(const uint8_t *p, const uint8_t *end)
-{
-    return utf8Walk(p, end);
-}
-#endif
-
-// Accepts exactly the well-formed UTF-8 byte sequences: shortest forms of
-// U+0000..U+10FFFF without the surrogates.
-bool string_isUtf8(const char *data, uint32_t length)
-{
-    if (data == NULL)
-        return false;
-    const uint8_t *p = (const uint8_t *)data, *end = p + length;
-#if defined(__x86_64__)
-    if (__builtin_cpu_supports("bmi2"))
-        return utf8WalkBmi2(p, end);
-#endif
-    return utf8Walk(p, end);
 }
 
 } // extern "C"
