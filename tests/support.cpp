@@ -65,6 +65,7 @@ using CallocFn = void *(*)(size_t, size_t);
 using VsnprintfFn = int (*)(char *, size_t, const char *, va_list);
 using VsnprintfChkFn = int (*)(char *, size_t, int, size_t, const char *, va_list);
 using FtokFn = key_t (*)(const char *, int);
+using ShmgetFn = int (*)(key_t, size_t, int);
 using ShmatFn = void *(*)(int, const void *, int);
 
 std::atomic<MallocFn> realMalloc;
@@ -72,6 +73,7 @@ std::atomic<CallocFn> realCalloc;
 std::atomic<VsnprintfFn> realVsnprintf;
 std::atomic<VsnprintfChkFn> realVsnprintfChk;
 std::atomic<FtokFn> realFtok;
+std::atomic<ShmgetFn> realShmget;
 std::atomic<ShmatFn> realShmat;
 
 thread_local const char *failingFunction;
@@ -121,6 +123,13 @@ extern "C" key_t ftok(const char *path, int id)
     if (failCall("ftok"))
         return -1;
     return next(realFtok, "ftok")(path, id);
+}
+
+extern "C" int shmget(key_t key, size_t size, int flags)
+{
+    if (failCall("shmget"))
+        return -1;
+    return next(realShmget, "shmget")(key, size, flags);
 }
 
 extern "C" void *shmat(int segment, const void *address, int flags)

@@ -23,8 +23,8 @@ public:
 
 // While a FailCalls is alive, the calling thread's calls of one platform
 // function fail as the platform would report it: "vsnprintf" returns -1,
-// "ftok" returns -1, "shmat" returns (void *)-1, each setting errno to
-// `error`.
+// "ftok" and "shmget" return -1, "shmat" returns (void *)-1, each setting
+// errno to `error`.
 class FailCalls {
 public:
     FailCalls(const char *function, int error);

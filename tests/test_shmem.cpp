@@ -20,7 +20,7 @@
 namespace {
 
 // Each test works in a private temporary directory and removes every
-// segment whose key file it named, also when a check failed.
+// segment that it made for a key file it named, also when a check failed.
 class Shmem : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,8 +33,9 @@ protected:
     void TearDown() override
     {
         for (const std::string &path : keyFiles) {
+            struct shmid_ds ds;
             int id = shmget(ftok(path.c_str(), 'R'), 0, 0);
-            if (id != -1) {
+            if (id != -1 && shmctl(id, IPC_STAT, &ds) == 0 && ds.shm_cpid == self) {
                 EXPECT_EQ(shmctl(id, IPC_RMID, NULL), 0) << path;
             }
         }
@@ -49,8 +50,27 @@ protected:
         return keyFiles.back();
     }
 
+    // shmem_get, failing the test by name where the path's key belongs to a
+    // segment that this process did not make: outside a private IPC
+    // namespace, another process can have left it behind.
+    void *get(const std::string &path, size_t size, int access)
+    {
+        void *mem = shmem_get(path.c_str(), size, access);
+        int error = errno;
+        struct shmid_ds ds;
+        key_t key = ftok(path.c_str(), 'R');
+        int id = key == -1 ? -1 : shmget(key, 0, 0);
+        if (id != -1 && shmctl(id, IPC_STAT, &ds) == 0 && ds.shm_cpid != self)
+            ADD_FAILURE() << "the key 0x" << std::hex << key << std::dec << " of " << path
+                          << " is taken by segment " << id << ", left behind by process " << ds.shm_cpid
+                          << "; remove it: ipcrm -m " << id;
+        errno = error;
+        return mem;
+    }
+
     std::string dir;
     std::vector<std::string> keyFiles;
+    const pid_t self = getpid();
 };
 
 mode_t modeOf(const std::string &path)
@@ -92,7 +112,7 @@ TEST_F(Shmem, CreatesDirectoriesKeyFileAndSegmentSharedAcrossProcesses)
     const std::string path = keyFile("a/b/key");
     mode_t old = umask(0);
     int fd = nextDescriptor();
-    void *mem = shmem_get(path.c_str(), 4096, 1);
+    void *mem = get(path, 4096, 1);
     EXPECT_EQ(nextDescriptor(), fd) << "key file left open";
     EXPECT_EQ(umask(old), 0u) << "umask restored";
     ASSERT_NE(mem, nullptr) << strerror(errno);
@@ -119,7 +139,7 @@ TEST_F(Shmem, CreatesDirectoriesKeyFileAndSegmentSharedAcrossProcesses)
 
     int in = dup(0); // with 0 free, the key file is opened as 0, and closed
     close(0);
-    void *again = shmem_get(path.c_str(), 4096, 1);
+    void *again = get(path, 4096, 1);
     EXPECT_EQ(fcntl(0, F_GETFD), -1) << "descriptor 0 left open";
     dup2(in, 0);
     close(in);
@@ -137,9 +157,9 @@ TEST_F(Shmem, AccessOneIsOwnerOnly)
     } cases[] = {{1, 0600}, {0, 0660}, {2, 0660}};
     for (const auto &c : cases) {
         const std::string path = keyFile("key" + std::to_string(c.access));
-        void *mem = shmem_get(path.c_str(), 64, c.access);
+        void *mem = get(path, 64, c.access);
         ASSERT_NE(mem, nullptr) << c.access;
-        void *again = shmem_get(path.c_str(), 64, c.access == 1 ? 0 : 1);
+        void *again = get(path, 64, c.access == 1 ? 0 : 1);
         EXPECT_NE(again, nullptr);
         EXPECT_EQ(segmentMode(path), c.mode) << c.access;
         shmem_free(mem);
@@ -155,9 +175,9 @@ TEST_F(Shmem, RelativePathsAndPathsWithoutDirectories)
     keyFile("d/key");
     keyFile("plain");
     dirtyStack();
-    void *nested = shmem_get("d/key", 32, 1);
+    void *nested = get("d/key", 32, 1);
     dirtyStack();
-    void *plain = shmem_get("plain", 32, 1);
+    void *plain = get("plain", 32, 1);
     ASSERT_EQ(chdir(cwd), 0);
     EXPECT_NE(nested, nullptr);
     EXPECT_NE(plain, nullptr);
@@ -175,25 +195,36 @@ TEST_F(Shmem, FailuresGiveNull)
         longPath += "/" + std::string(200, 'd');
     longPath += "/" + std::string(4095 - longPath.size() - 1, 'k');
     keyFiles.push_back(longPath);
-    void *mem = shmem_get(longPath.c_str(), 16, 1);
+    void *mem = get(longPath, 16, 1);
     EXPECT_NE(mem, nullptr) << strerror(errno);
     shmem_free(mem);
-    std::string tooLong = dir + "/x/" + std::string(4096 - dir.size() - 3, 'k');
-    EXPECT_EQ(shmem_get(tooLong.c_str(), 16, 1), nullptr);
-    EXPECT_EQ(modeOf(dir + "/x"), 0u);
-
+    const std::string tooLong = dir + "/x/" + std::string(4096 - dir.size() - 3, 'k');
     const std::string file = keyFile("file"), small = keyFile("small");
     close(open(file.c_str(), O_CREAT | O_WRONLY, 0600));
-    void *segment = shmem_get(small.c_str(), 64, 1);
+    void *segment = get(small, 64, 1);
     ASSERT_NE(segment, nullptr);
     mode_t old = umask(027);
-    const std::string refused[] = {"", file + "/sub/key", dir + "/trailing/", dir + "/zero"};
-    for (const std::string &path : refused) {
-        size_t size = path == dir + "/zero" ? 0 : 16;
+    // sysfs refuses mkdir (EPERM, or EACCES in a user namespace) where open()
+    // would say ENOENT. Where /sys takes a directory, that case is left out.
+    int sysfs = mkdir("/sys/vulm-shmem", 0775) == 0 ? 0 : errno;
+    rmdir("/sys/vulm-shmem");
+    const struct {
+        std::string path;
+        size_t size;
+        int error; // errno after the failure: EDOM where no call may set it
+    } refused[] = {{tooLong, 16, EDOM}, {"", 16, ENOENT}, {file + "/sub/key", 16, ENOTDIR},
+                   {dir + "/trailing/", 16, EISDIR}, {dir + "/zero", 0, EINVAL},
+                   {"/sys/vulm-shmem/key", 16, sysfs}};
+    for (const auto &r : refused) {
+        if (r.error == 0)
+            continue;
         dirtyStack(); // and nothing else in between
-        void *mem = shmem_get(path.c_str(), size, 1);
-        EXPECT_EQ(mem, nullptr) << path;
+        errno = EDOM;
+        void *mem = get(r.path, r.size, 1);
+        EXPECT_EQ(mem, nullptr) << r.path;
+        EXPECT_EQ(errno, r.error) << r.path;
     }
+    EXPECT_EQ(modeOf(dir + "/x"), 0u);
     EXPECT_EQ(shmem_get(small.c_str(), 1 << 20, 1), nullptr) << "larger than the existing segment";
     {
         fault::FailCalls failKey("ftok", ENOENT);
@@ -202,6 +233,11 @@ TEST_F(Shmem, FailuresGiveNull)
     {
         fault::FailCalls failAttach("shmat", ENOMEM);
         EXPECT_EQ(shmem_get(small.c_str(), 16, 1), nullptr);
+    }
+    {
+        fault::FailCalls failGet("shmget", ENOSPC);
+        EXPECT_EQ(shmem_get(small.c_str(), 16, 1), nullptr);
+        EXPECT_EQ(errno, ENOSPC) << "the errno of the failing call";
     }
     EXPECT_EQ(umask(old), 027u);
     keyFiles.push_back(dir + "/zero");
