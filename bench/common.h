@@ -23,21 +23,22 @@ inline std::vector<std::string> numberTexts()
     return texts;
 }
 
-inline std::string asciiText()
+inline std::string asciiText(size_t bytes = k64KiB)
 {
     std::string s;
-    while (s.size() < k64KiB)
+    while (s.size() < bytes)
         s += "The quick brown fox jumps over the lazy dog; 0123456789. ";
-    s.resize(k64KiB);
+    s.resize(bytes);
     return s;
 }
 
-// Latin, Cyrillic, CJK and emoji, cut at a character boundary.
-inline std::string mixedText()
+// Latin, Cyrillic, CJK and emoji, cut at a character boundary: up to 32
+// bytes short of `bytes`.
+inline std::string mixedText(size_t bytes = k64KiB)
 {
     const char *pieces[] = {"Grüße aus Köln, ", "Привет из Москвы, ", "来自北京的问候，", "😀🚀 ", "naïve café "};
     std::string s;
-    for (int i = 0; s.size() < k64KiB - 32; i++)
+    for (int i = 0; s.size() < bytes - 32; i++)
         s += pieces[i % 5];
     return s;
 }
@@ -82,14 +83,14 @@ inline bool byteLoopAscii(const unsigned char *s, size_t n)
     return true;
 }
 
-// 1,024 different strings of about `bytes` bytes (ZigBee character strings
-// are at most 254), cut from the mixed text at character boundaries.
-inline std::vector<std::string> shortTexts(size_t bytes)
+// `count` different strings of about `bytes` bytes (ZigBee character
+// strings are at most 254), cut from the mixed text at character boundaries.
+inline std::vector<std::string> shortTexts(size_t bytes, size_t count = 1024)
 {
     const std::string text = mixedText();
     std::mt19937 rng(4);
     std::vector<std::string> texts;
-    while (texts.size() < 1024) {
+    while (texts.size() < count) {
         size_t begin = rng() % (text.size() - 2 * bytes), end = begin + bytes;
         while ((text[begin] & 0xC0) == 0x80)
             begin++;
