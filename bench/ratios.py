@@ -10,7 +10,7 @@ PAIRS = [
     ("string_isUtf8, 64 KiB ASCII", "utf8_ascii/vulm", "utf8_ascii/byteloop", 0.25),
     ("string_isUtf8, 64 KiB ASCII", "utf8_ascii/vulm", "utf8_ascii/glib", 0.12),
     ("string_isUtf8, 64 KiB mixed", "utf8_mixed/vulm", "utf8_mixed/byteloop", None),
-    ("string_isUtf8, 64 KiB mixed", "utf8_mixed/vulm", "utf8_mixed/glib", 0.8),
+    ("string_isUtf8, 64 KiB mixed", "utf8_mixed/vulm", "utf8_mixed/glib", 1.05),
     ("string_isUtf8, 1,024 strings of 12 bytes", "utf8_short12/vulm", "utf8_short12/glib", 0.8),
     ("string_isUtf8, 1,024 strings of 32 bytes", "utf8_short32/vulm", "utf8_short32/glib", 0.8),
     ("string_isUtf8, 1,024 strings of 64 bytes", "utf8_short64/vulm", "utf8_short64/glib", 0.8),
