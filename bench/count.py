@@ -136,7 +136,11 @@ def check(costs):
     if failed:
         sys.exit(f"count.py: {failed} of {len(costs)} costs left the baseline (more than {RISE:.0%} higher"
                  f" or {FALL:.0%} lower)")
-    print(f"count.py: all {len(costs)} costs within {RISE:.0%} above and {FALL:.0%} below the baseline")
+    if not same_compiler:
+        print("count.py: nothing gated, the toolchain differs from the baseline's")
+    else:
+        print(f"count.py: all {len(costs)} costs{'' if same_runtimes else ' inside the library'} within"
+              f" {RISE:.0%} above and {FALL:.0%} below the baseline")
 
 
 def update(costs):
