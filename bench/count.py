@@ -100,9 +100,14 @@ def parse_costs(lines):
     return costs, recorded
 
 
+def higher(now, then):
+    """Whether a count rose by more than the gate lets through."""
+    return now > then * (1 + RISE)
+
+
 def verdict(now, then):
     """None within the thresholds, else what is wrong."""
-    if now > then * (1 + RISE):
+    if higher(now, then):
         return "higher"
     if now < then * (1 - FALL):
         return "lower: record the gain with scripts/bench --target --update"
@@ -126,10 +131,11 @@ def check(costs):
             sys.exit(f"count.py: {name} has no baseline: scripts/bench --target --update")
         base_whole, base_inside, _ = baseline[name]
         wrong = []
-        if same_runtimes and verdict(whole, base_whole):
-            wrong.append("whole call " + verdict(whole, base_whole))
-        if same_compiler and verdict(inside, base_inside):
-            wrong.append("inside the library " + verdict(inside, base_inside))
+        for what, now, then, gated in (("whole call", whole, base_whole, same_runtimes),
+                                       ("inside the library", inside, base_inside, same_compiler)):
+            why = verdict(now, then) if gated else None
+            if why:
+                wrong.append(f"{what} {why}")
         failed += bool(wrong)
         print(f"| {name} | {unit} | {whole:.2f} | {base_whole:.2f} | {whole / base_whole:.3f} | {inside:.2f} "
               f"| {base_inside:.2f} | {inside / base_inside:.3f} | {'; '.join(wrong) or 'ok'} |")
