@@ -1,15 +1,14 @@
 #!/bin/sh
-# usage: EMULATOR=... check_package.sh SOURCE_DIR PREFIX CXX [TOOLCHAIN_FILE]
+# usage: EMULATOR=... check_package.sh SOURCE_DIR PREFIX CXX [CMAKE_ARG...]
 # Builds the example client against the library installed under PREFIX
 # twice, through the CMake package and through pkg-config, and runs both
 # builds (through EMULATOR, "env" for a native one).
 set -eu
-src=$1 prefix=$2 cxx=$3 toolchain=${4:-}
+src=$1 prefix=$2 cxx=$3
+shift 3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-set --
-[ -n "$toolchain" ] && set -- -DCMAKE_TOOLCHAIN_FILE="$toolchain"
 cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
 cmake --build "$work/cmake" >/dev/null
 $EMULATOR "$work/cmake/example" >"$work/cmake.out"

@@ -1,0 +1,39 @@
+# Cross build for the Debian architecture VULM_DEBIAN_ARCH (armhf, arm64,
+# mips, ...): Debian's cross compilers (crossbuild-essential-ARCH) with their
+# C and C++ runtimes under /usr/TRIPLET; tests run under qemu-user.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VULM_DEBIAN_ARCH)
+if(NOT VULM_DEBIAN_ARCH)
+  message(FATAL_ERROR "debian-cross.cmake: set VULM_DEBIAN_ARCH to a Debian architecture")
+endif()
+execute_process(COMMAND dpkg-architecture -a${VULM_DEBIAN_ARCH} -qDEB_HOST_GNU_TYPE
+  OUTPUT_VARIABLE triplet OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX REPLACE "-.*" "" cpu ${triplet})
+# qemu-user names three processors otherwise than the GNU triplet does.
+set(qemu ${cpu})
+if(cpu STREQUAL "i686")
+  set(qemu i386)
+elseif(cpu STREQUAL "powerpc")
+  set(qemu ppc)
+elseif(cpu STREQUAL "powerpc64le")
+  set(qemu ppc64le)
+endif()
+
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR ${cpu})
+set(CMAKE_C_COMPILER ${triplet}-gcc)
+set(CMAKE_CXX_COMPILER ${triplet}-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+# 64-bit time and file offsets on 32-bit ports, no-ops on 64-bit ones. GCC
+# notes calling-convention changes of past releases (ARM, PowerPC, s390x);
+# they concern no interface of ours and would be a warning in every file.
+set(CMAKE_C_FLAGS_INIT "-D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64")
+set(CMAKE_CXX_FLAGS_INIT "-D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64 -Wno-psabi")
+# LD_LIBRARY_PATH=/lib (the sysroot's, under -L) keeps the loader on the
+# cross toolchain's C and C++ runtimes even where Debian's multiarch
+# libraries of the same architecture are installed too; mixing the two
+# crashes programs at start.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${qemu} -L /usr/${triplet} -E LD_LIBRARY_PATH=/lib)
