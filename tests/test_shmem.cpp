@@ -79,13 +79,21 @@ mode_t modeOf(const std::string &path)
     return stat(path.c_str(), &st) == 0 ? st.st_mode : 0;
 }
 
+// The permissions of the path's segment, read from the kernel's own table
+// rather than through shmctl(IPC_STAT): qemu-s390x translates struct
+// shmid_ds wrongly and gives the mode as 0.
 int segmentMode(const std::string &path)
 {
-    struct shmid_ds ds;
-    int id = shmget(ftok(path.c_str(), 'R'), 0, 0);
-    if (id == -1 || shmctl(id, IPC_STAT, &ds) != 0)
+    FILE *table = fopen("/proc/sysvipc/shm", "r");
+    if (table == NULL)
         return -1;
-    return ds.shm_perm.mode & 0777;
+    char line[512];
+    int key, perms, mode = -1;
+    while (fgets(line, sizeof line, table) != NULL)
+        if (sscanf(line, "%d %*d %o", &key, &perms) == 2 && key == ftok(path.c_str(), 'R'))
+            mode = perms & 0777;
+    fclose(table);
+    return mode;
 }
 
 // Fills the stack below the caller with '/': a path copy that lost its

@@ -18,42 +18,53 @@ namespace {
 // Each parser on a text it accepts and one it refuses, its output between
 // guard bytes: exactly its own width is written, and nothing on failure
 // (string_toS32 zeroes it when the digits do not parse, and only then).
+// Values are read back at the parser's width, so any byte order will do.
 TEST(String, ParsersWriteTheirWidthOnSuccessOnly)
 {
-    struct Out {
-        uint64_t value;
-        uint8_t guard;
-    };
     using Parse = status_t (*)(const char *, void *);
     const Parse u8 = [](const char *t, void *o) { return string_toU8(t, (uint8_t *)o); };
     const Parse u16 = [](const char *t, void *o) { return string_toU16(t, (uint16_t *)o); };
     const Parse u32 = [](const char *t, void *o) { return string_toU32(t, (uint32_t *)o); };
     const Parse s32 = [](const char *t, void *o) { return string_toS32(t, (int32_t *)o); };
     const Parse s64 = [](const char *t, void *o) { return string_toS64(t, (int64_t *)o); };
+    const auto readBack = [](const unsigned char *p, size_t width) {
+        uint16_t v16;
+        uint32_t v32;
+        uint64_t v64;
+        switch (width) {
+        case 1: return uint64_t(*p);
+        case 2: return memcpy(&v16, p, 2), uint64_t(v16);
+        case 4: return memcpy(&v32, p, 4), uint64_t(v32);
+        default: return memcpy(&v64, p, 8), v64;
+        }
+    };
     const struct {
         Parse parse;
+        size_t width;
         const char *good, *bad;
-        uint64_t goodBits, badBits;
+        uint64_t goodValue, badValue;
     } cases[] = {
-        {u8, "0xff", "256", 0xA5A5A5A5A5A5A5FF, 0xA5A5A5A5A5A5A5A5},
-        {u16, "65535", "65536", 0xA5A5A5A5A5A5FFFF, 0xA5A5A5A5A5A5A5A5},
-        {u32, "4294967295", "-1", 0xA5A5A5A5FFFFFFFF, 0xA5A5A5A5A5A5A5A5},
-        {s32, "-2147483647", "x", 0xA5A5A5A580000001, 0xA5A5A5A500000000},
-        {s32, "-0", "2147483648", 0xA5A5A5A500000000, 0xA5A5A5A5A5A5A5A5},
-        {s64, "-1", "1 ", 0xFFFFFFFFFFFFFFFF, 0xA5A5A5A5A5A5A5A5},
+        {u8, 1, "0xff", "256", 0xFF, 0xA5},
+        {u16, 2, "65535", "65536", 0xFFFF, 0xA5A5},
+        {u32, 4, "4294967295", "-1", 0xFFFFFFFF, 0xA5A5A5A5},
+        {s32, 4, "-2147483647", "x", 0x80000001, 0},
+        {s32, 4, "-0", "2147483648", 0, 0xA5A5A5A5},
+        {s64, 8, "-1", "1 ", 0xFFFFFFFFFFFFFFFF, 0xA5A5A5A5A5A5A5A5},
     };
     for (const auto &c : cases) {
-        Out out;
-        memset(&out, 0xA5, sizeof out);
-        EXPECT_EQ(c.parse(c.good, &out.value), STATUS_SUCCESS) << c.good;
-        EXPECT_EQ(out.value, c.goodBits) << c.good;
-        memset(&out, 0xA5, sizeof out);
-        EXPECT_EQ(c.parse(c.bad, &out.value), STATUS_INVALID_VALUE) << c.bad;
-        EXPECT_EQ(out.value, c.badBits) << c.bad;
-        EXPECT_EQ(out.guard, 0xA5);
-        EXPECT_EQ(c.parse(NULL, &out.value), STATUS_NULL_ARGUMENT);
+        alignas(8) unsigned char out[9];
+        unsigned char guard[9];
+        memset(guard, 0xA5, sizeof guard);
+        memset(out, 0xA5, sizeof out);
+        EXPECT_EQ(c.parse(c.good, out), STATUS_SUCCESS) << c.good;
+        EXPECT_EQ(readBack(out, c.width), c.goodValue) << c.good;
+        EXPECT_EQ(memcmp(out + c.width, guard, sizeof out - c.width), 0) << c.good;
+        memset(out, 0xA5, sizeof out);
+        EXPECT_EQ(c.parse(c.bad, out), STATUS_INVALID_VALUE) << c.bad;
+        EXPECT_EQ(c.parse(NULL, out), STATUS_NULL_ARGUMENT);
         EXPECT_EQ(c.parse("1", NULL), STATUS_NULL_ARGUMENT);
-        EXPECT_EQ(out.value, c.badBits);
+        EXPECT_EQ(readBack(out, c.width), c.badValue) << c.bad;
+        EXPECT_EQ(memcmp(out + c.width, guard, sizeof out - c.width), 0) << c.bad;
     }
 }
 
