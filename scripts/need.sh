@@ -27,14 +27,21 @@ need() {
 # runs the armhf test programs).
 TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes qemu-user"
 
-# Enables Debian's armhf architecture (for downloads and multiarch armhf
-# packages) if it is not yet. usage: need_armhf WHY
-need_armhf() {
-    dpkg --print-foreign-architectures | grep -qx armhf && return 0
-    echo "==> enabling Debian's armhf architecture $1"
+# The Debian architectures built and tested besides the host's amd64 and
+# the target's armhf, each under qemu-user: presets of these names.
+PORTS="arm64 armel i386 mips mipsel mips64el powerpc ppc64el s390x"
+
+# The GNU triplet of a Debian architecture: triplet armhf -> arm-linux-gnueabihf
+triplet() { dpkg-architecture -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null; }
+
+# Enables a foreign Debian architecture (for downloads and multiarch
+# packages) if it is not yet. usage: need_arch ARCH WHY
+need_arch() {
+    dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+    echo "==> enabling Debian's $1 architecture $2"
     sudo=
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo dpkg --add-architecture armhf
+    $sudo dpkg --add-architecture "$1"
     $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying anyway"
 }
 
