@@ -34,14 +34,22 @@ PORTS="arm64 armel i386 mips mipsel mips64el powerpc ppc64el s390x"
 # The GNU triplet of a Debian architecture: triplet armhf -> arm-linux-gnueabihf
 triplet() { dpkg-architecture -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null; }
 
-# Enables a foreign Debian architecture (for downloads and multiarch
-# packages) if it is not yet. usage: need_arch ARCH WHY
+# Enables foreign Debian architectures (for downloads and multiarch
+# packages) that are not yet, with one update of the package lists.
+# usage: need_arch WHY ARCH...
 need_arch() {
-    dpkg --print-foreign-architectures | grep -qx "$1" && return 0
-    echo "==> enabling Debian's $1 architecture $2"
-    sudo=
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo dpkg --add-architecture "$1"
+    why=$1
+    shift
+    added=
+    for arch in "$@"; do
+        dpkg --print-foreign-architectures | grep -qx "$arch" && continue
+        echo "==> enabling Debian's $arch architecture $why"
+        sudo=
+        [ "$(id -u)" -ne 0 ] && sudo=sudo
+        $sudo dpkg --add-architecture "$arch"
+        added=yes
+    done
+    [ -z "$added" ] && return 0
     $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying anyway"
 }
 
