@@ -4,7 +4,11 @@
  * same segment. The library never removes a segment or a key file: they
  * outlive the processes until removed by other means (shmctl IPC_RMID).
  * Both functions may be called from any thread; shmem_get sets the
- * process-wide umask to 002 while it creates directories.
+ * process-wide umask to 002 while it creates directories, then restores
+ * the one it found. Two shmem_get calls running at once in one process can
+ * leave the umask at 002 for good (the second saves the first's 002 and
+ * restores it last): a program that calls it from several threads
+ * serialises those calls.
  */
 #ifndef VULM_SHMEM_H
 #define VULM_SHMEM_H
