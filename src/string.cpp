@@ -256,36 +256,54 @@ static inline bool utf8Step(uint32_t *state, uint8_t byte)
     return (*state & 30) != 0;
 }
 
-// Four steps a turn keep the loop's own compare and branch off most bytes.
-static inline bool utf8Step4(uint32_t *state, const uint8_t *p)
+// The four bytes at p as one word whose least significant byte is the first
+// of them, on either byte order: big-endian machines swap the bytes, by a
+// choice made at build time. memcpy makes the unaligned load well-defined;
+// compilers turn it into a single load (a byte-reversed one where there is).
+static inline uint32_t load32(const uint8_t *p)
 {
-    return utf8Step(state, p[0]) && utf8Step(state, p[1]) && utf8Step(state, p[2]) &&
-           utf8Step(state, p[3]);
+    uint32_t word;
+    memcpy(&word, p, sizeof word);
+    return __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? __builtin_bswap32(word) : word;
+}
+
+// Byte k of a word from load32: the k-th of the four in memory.
+static inline uint8_t byteOf(uint32_t word, unsigned k)
+{
+    return (uint8_t)(word >> 8 * k);
+}
+
+// The four bytes of a word, in memory order. Four steps a turn keep the
+// loop's own compare and branch off most bytes.
+static inline bool utf8Step4(uint32_t *state, uint32_t word)
+{
+    return utf8Step(state, byteOf(word, 0)) && utf8Step(state, byteOf(word, 1)) &&
+           utf8Step(state, byteOf(word, 2)) && utf8Step(state, byteOf(word, 3));
 }
 
 // Accepts exactly the well-formed UTF-8 byte sequences: shortest forms of
 // U+0000..U+10FFFF without the surrogates. One look-up and one shift per
-// byte, no branch on the byte's class, and a stop at the first byte that
-// cannot continue well-formed UTF-8. Between characters, a run of ASCII
-// passes 16 bytes at a time.
+// byte, no branch on the byte's class, and a stop within the 16-byte block
+// (or the tail) that holds the first byte that cannot continue well-formed
+// UTF-8. Each byte is loaded once: a block as four words, which between
+// characters pass at once when they are all ASCII and otherwise go through
+// the automaton from the words already loaded.
 bool string_isUtf8(const char *data, uint32_t length)
 {
     if (data == NULL)
         return false;
     const uint8_t *p = (const uint8_t *)data, *end = p + length;
     uint32_t state = UTF8_ACCEPT;
-    while (end - p >= 16) {
-        if ((state & 31) == UTF8_ACCEPT && ascii16((const char *)p)) {
-            p += 16;
+    for (; end - p >= 16; p += 16) {
+        const uint32_t w0 = load32(p), w1 = load32(p + 4), w2 = load32(p + 8), w3 = load32(p + 12);
+        if (((w0 | w1 | w2 | w3) & 0x80808080u) == 0 && (state & 31) == UTF8_ACCEPT)
             continue;
-        }
-        if (!utf8Step4(&state, p) || !utf8Step4(&state, p + 4) || !utf8Step4(&state, p + 8) ||
-            !utf8Step4(&state, p + 12))
+        if (!utf8Step4(&state, w0) || !utf8Step4(&state, w1) || !utf8Step4(&state, w2) ||
+            !utf8Step4(&state, w3))
             return false;
-        p += 16;
     }
     for (; end - p >= 4; p += 4)
-        if (!utf8Step4(&state, p))
+        if (!utf8Step4(&state, load32(p)))
             return false;
     for (; p != end; p++)
         if (!utf8Step(&state, *p))
