@@ -53,6 +53,21 @@ need_arch() {
     $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying anyway"
 }
 
+# Downloads Debian's armhf kernel (the package linux-image-armmp points to)
+# and busybox-static into DIR unless they are there, without installing
+# them (enabling Debian's armhf architecture); sets $kernel to the kernel's
+# package name. usage: armhf_boot_debs DIR
+armhf_boot_debs() {
+    need_arch "to download its kernel and busybox" armhf
+    mkdir -p "$1"
+    kernel=$(apt-cache depends linux-image-armmp:armhf | sed -n 's/^ *Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
+    [ -n "$kernel" ] || { echo "==> no armhf kernel package found (is the armhf architecture enabled?)" >&2; exit 1; }
+    for pkg in "$kernel" busybox-static; do
+        ls "$1/${pkg}_"*.deb >/dev/null 2>&1 ||
+            (cd "$1" && apt-get download -q -o APT::Sandbox::User=root "$pkg:armhf")
+    done
+}
+
 # Runs an armhf program of the cross toolchain's runtimes under qemu-user
 # (LD_LIBRARY_PATH=/lib keeps them in use where multiarch armhf libraries are
 # installed too, as the toolchain file says).
