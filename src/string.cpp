@@ -85,18 +85,22 @@ extern "C" {
 const char string_true[5] = "True";
 const char string_false[6] = "False";
 
+// glibc 2.38+ maps strtol/strtoll to C23 forms (0b prefixes, GLIBC_2.38); bind the C17 ones.
+long c17_strtol(const char *text, char **end, int base) noexcept __asm__("strtol");
+long long c17_strtoll(const char *text, char **end, int base) noexcept __asm__("strtoll");
+
 // Base-0 parse that must consume the whole, non-empty text.
 static bool parse_long(const char *text, long *value)
 {
     char *end;
-    *value = strtol(text, &end, 0);
+    *value = c17_strtol(text, &end, 0);
     return end != text && *end == '\0';
 }
 
 static bool parse_long_long(const char *text, long long *value)
 {
     char *end;
-    *value = strtoll(text, &end, 0);
+    *value = c17_strtoll(text, &end, 0);
     return end != text && *end == '\0';
 }
 

@@ -50,6 +50,10 @@ TEST(String, ParsersWriteTheirWidthOnSuccessOnly)
         {s32, 4, "-2147483647", "x", 0x80000001, 0},
         {s32, 4, "-0", "2147483648", 0, 0xA5A5A5A5},
         {s64, 8, "-1", "1 ", 0xFFFFFFFFFFFFFFFF, 0xA5A5A5A5A5A5A5A5},
+        // prefixes of newer C libraries' base 0 (C23's 0b, C2y's 0o) are not ours
+        {u16, 2, "0x2A", "0b1", 42, 0xA5A5},
+        {u32, 4, "052", "0B11", 42, 0xA5A5A5A5},
+        {s64, 8, "+42", "0o17", 42, 0xA5A5A5A5A5A5A5A5},
     };
     for (const auto &c : cases) {
         alignas(8) unsigned char out[9];
