@@ -41,6 +41,12 @@ bool record(size_t bytes)
     return state.count == state.failAt;
 }
 
+// Set while this thread looks a function up: dlsym itself allocates before
+// glibc 2.34 (its error state), and takes a null from the allocator in its
+// stride, so the allocation functions answer null meanwhile rather than
+// look themselves up again without end.
+thread_local bool lookingUp;
+
 // Finds the next definition of an allocation function. No function-local
 // statics here: a sanitizer runtime calls malloc before it can serve the
 // guard of one.
@@ -49,7 +55,9 @@ Fn next(std::atomic<Fn> &cache, const char *name)
 {
     Fn fn = cache.load(std::memory_order_relaxed);
     if (fn == nullptr) {
+        lookingUp = true;
         fn = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+        lookingUp = false;
         if (fn == nullptr) {
             static const char msg[] = "support: allocation function not found\n";
             (void)!write(2, msg, sizeof msg - 1);
@@ -92,12 +100,16 @@ bool failCall(const char *function)
 
 extern "C" void *malloc(size_t bytes)
 {
+    if (lookingUp)
+        return nullptr;
     MallocFn real = next(realMalloc, "malloc");
     return record(bytes) ? nullptr : real(bytes);
 }
 
 extern "C" void *calloc(size_t count, size_t bytes)
 {
+    if (lookingUp)
+        return nullptr;
     CallocFn real = next(realCalloc, "calloc");
     return record(count * bytes) ? nullptr : real(count, bytes);
 }
