@@ -1,5 +1,5 @@
 // A client of the installed packages (debian/tests/client and
-// scripts/armhf-installed build it against libvulm-common-dev): results that
+// scripts/installed build it against libvulm-common-dev): results that
 // must come out exactly so, from flat functions and from both classes.
 // Prints each; exits 1 if any is wrong.
 #include <vulm/country.h>
