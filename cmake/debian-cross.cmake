@@ -5,8 +5,14 @@ list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VULM_DEBIAN_ARCH)
 if(NOT VULM_DEBIAN_ARCH)
   message(FATAL_ERROR "debian-cross.cmake: set VULM_DEBIAN_ARCH to a Debian architecture")
 endif()
-execute_process(COMMAND dpkg-architecture -a${VULM_DEBIAN_ARCH} -qDEB_HOST_GNU_TYPE
-  OUTPUT_VARIABLE triplet OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+# -f: the architecture named here wins over DEB_HOST_* variables that a
+# shell may have exported. dpkg's messages are shown only when it fails
+# (it warns that the host's compiler is not the target's).
+execute_process(COMMAND dpkg-architecture -f -a${VULM_DEBIAN_ARCH} -qDEB_HOST_GNU_TYPE
+  OUTPUT_VARIABLE triplet OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_VARIABLE messages RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${messages}")
+endif()
 string(REGEX REPLACE "-.*" "" cpu ${triplet})
 # qemu-user names three processors otherwise than the GNU triplet does.
 set(qemu ${cpu})

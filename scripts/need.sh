@@ -13,6 +13,10 @@ need() {
     # A mirror in mid-sync can make 'update' fail although the install works;
     # what counts is whether the packages are installed afterwards.
     $sudo apt-get update -qq || echo "==> apt-get update reported a failure; trying the install anyway"
+    # Say what the install would remove (qemu-user-static replaces
+    # qemu-user-binfmt, say) before it does.
+    removed=$(apt-get install -s -qq --no-install-recommends $missing 2>/dev/null | sed -n 's/^Remv \([^ ]*\).*/\1/p')
+    [ -z "$removed" ] || echo "==> installing them removes, as they conflict:" $removed
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing ||
         true
     for pkg in $missing; do
@@ -32,7 +36,13 @@ TEST_PACKAGES="cmake ninja-build g++ libgtest-dev pkg-config iso-codes qemu-user
 PORTS="arm64 armel i386 mips mipsel mips64el powerpc ppc64el s390x"
 
 # The GNU triplet of a Debian architecture: triplet armhf -> arm-linux-gnueabihf
-triplet() { dpkg-architecture -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null; }
+# (-f: the name given wins over exported DEB_HOST_* variables). dpkg's
+# messages are shown only when it fails: it warns that the host's compiler
+# is not the target's.
+triplet() {
+    dpkg-architecture -f -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null ||
+        dpkg-architecture -f -a"$1" -qDEB_HOST_GNU_TYPE >/dev/null
+}
 
 # Enables foreign Debian architectures (for downloads and multiarch
 # packages) that are not yet, with one update of the package lists.
@@ -60,11 +70,21 @@ need_arch() {
 armhf_boot_debs() {
     need_arch "to download its kernel and busybox" armhf
     mkdir -p "$1"
+    # Package lists older than the archive name a kernel it no longer has:
+    # a failed download refreshes them once and tries again.
+    boot_debs_from_lists "$1" || {
+        echo "==> download failed; refreshing the package lists once"
+        [ "$(id -u)" -ne 0 ] && sudo=sudo
+        ${sudo:-} apt-get update -qq || echo "==> apt-get update reported a failure; trying anyway"
+        boot_debs_from_lists "$1"
+    }
+}
+boot_debs_from_lists() {
     kernel=$(apt-cache depends linux-image-armmp:armhf | sed -n 's/^ *Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
     [ -n "$kernel" ] || { echo "==> no armhf kernel package found (is the armhf architecture enabled?)" >&2; exit 1; }
     for pkg in "$kernel" busybox-static; do
         ls "$1/${pkg}_"*.deb >/dev/null 2>&1 ||
-            (cd "$1" && apt-get download -q -o APT::Sandbox::User=root "$pkg:armhf")
+            (cd "$1" && apt-get download -q -o APT::Sandbox::User=root "$pkg:armhf") || return 1
     done
 }
 
