@@ -26,8 +26,16 @@ endif()
 
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR ${cpu})
-set(CMAKE_C_COMPILER ${triplet}-gcc)
-set(CMAKE_CXX_COMPILER ${triplet}-g++)
+# Debian's cross GCC, unless a compiler is named (GCC 11's cross compiler,
+# clang); clang is told the target, GCC needs no telling.
+if(NOT CMAKE_C_COMPILER)
+  set(CMAKE_C_COMPILER ${triplet}-gcc)
+endif()
+if(NOT CMAKE_CXX_COMPILER)
+  set(CMAKE_CXX_COMPILER ${triplet}-g++)
+endif()
+set(CMAKE_C_COMPILER_TARGET ${triplet})
+set(CMAKE_CXX_COMPILER_TARGET ${triplet})
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
