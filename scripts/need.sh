@@ -44,6 +44,23 @@ triplet() {
         dpkg-architecture -f -a"$1" -qDEB_HOST_GNU_TYPE >/dev/null
 }
 
+# Whether Debian's archive still serves a release (a release that has
+# left it, to the archive of old releases, is no failure of ours); exits
+# when the archive does not answer. usage: served SUITE
+served() {
+    need python3
+    answer=0
+    python3 - "http://deb.debian.org/debian/dists/$1/InRelease" <<'EOF' || answer=$?
+import sys, urllib.error, urllib.request
+try:
+    urllib.request.urlopen(sys.argv[1], timeout=60)
+except urllib.error.HTTPError as e:
+    sys.exit(3 if e.code == 404 else 1)
+EOF
+    [ "$answer" -eq 3 ] && return 1
+    [ "$answer" -eq 0 ] || { echo "==> Debian's archive did not answer for $1" >&2; exit 1; }
+}
+
 # Enables foreign Debian architectures (for downloads and multiarch
 # packages) that are not yet, with one update of the package lists.
 # usage: need_arch WHY ARCH...
