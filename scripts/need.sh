@@ -44,6 +44,17 @@ triplet() {
         dpkg-architecture -f -a"$1" -qDEB_HOST_GNU_TYPE >/dev/null
 }
 
+# The object checks of a build's shared object and static archive, from the
+# top of the tree: exported names, hardening, nothing run at load, no
+# mutable global state, runtime version ceilings. Exits on a failure.
+# usage: check_objects BUILD_DIR TOOL-PREFIX   (prefix "" for the host)
+check_objects() {
+    sh tests/check_exports.sh "$1/libvulm-common.so.1.0.0" "${2}nm" "${2}readelf" tests/exports.txt
+    sh scripts/check-hardening "$1/libvulm-common.so.1.0.0" "${2}readelf"
+    python3 scripts/check-object "$1/libvulm-common.so.1.0.0" "$2" abi/platform.txt
+    python3 scripts/check-object "$1/libvulm-common.a" "$2" abi/platform.txt
+}
+
 # Whether Debian's archive still serves a release (a release that has
 # left it, to the archive of old releases, is no failure of ours); exits
 # when the archive does not answer. usage: served SUITE
