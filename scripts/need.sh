@@ -120,3 +120,15 @@ boot_debs_from_lists() {
 # (LD_LIBRARY_PATH=/lib keeps them in use where multiarch armhf libraries are
 # installed too, as the toolchain file says).
 QEMU_ARM="qemu-arm -L /usr/arm-linux-gnueabihf -E LD_LIBRARY_PATH=/lib"
+
+# An unpacked Debian root (mmdebstrap's extract variant: nothing runs
+# inside), its downloads kept in /var/cache/vulm-common/ for the next run.
+# usage: extract ARCH SUITE DIR PACKAGES   (packages comma-separated)
+extract() {
+    cache=/var/cache/vulm-common/sdk-$2-$1
+    mkdir -p "$cache"
+    mmdebstrap --quiet --variant=extract --arch="$1" --include="$4" \
+        --setup-hook="mkdir -p \"\$1\"/var/cache/apt/archives" \
+        --setup-hook="sync-in $cache /var/cache/apt/archives" \
+        --customize-hook="sync-out /var/cache/apt/archives $cache" "$2" "$3"
+}

@@ -1,0 +1,1 @@
+include $(sort $(wildcard $(BR2_EXTERNAL_VULM_COMMON_PATH)/package/*/*.mk))
