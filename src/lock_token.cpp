@@ -1,10 +1,46 @@
 // Lock token: revocable shared access on a reader-preferring rwlock.
 #include "vulm/lock_token.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
+
+namespace {
+
+// Where a member aligned to `align` goes after `n` bytes.
+constexpr std::size_t roundUp(std::size_t n, std::size_t align)
+{
+    return (n + align - 1) / align * align;
+}
+
+} // namespace
+
+// Clients hold LockTokens and tokens by value and their code reaches the
+// state's members, so the three layouts are fixed: the members' types in
+// their order, nothing else (abi/layout.txt has the figures). A class derived
+// from one places its first member where the base's own end, in its tail
+// padding: a member added anywhere fails the build.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof" // the probes are not standard-layout; GCC and clang agree
 
 LockToken::LockToken() : state(std::make_shared<State>())
 {
+    struct probe : LockToken {
+        char end;
+    };
+    using Pointer = std::shared_ptr<State>;
+    static_assert(offsetof(LockToken, state) == 0, "layout");
+    static_assert(offsetof(probe, end) == sizeof(Pointer), "layout");
+    static_assert(sizeof(LockToken) == sizeof(Pointer) && alignof(LockToken) == alignof(Pointer), "layout");
+
+    struct stateProbe : State {
+        char end;
+    };
+    constexpr std::size_t revokedAt = roundUp(sizeof(std::shared_mutex), alignof(bool));
+    static_assert(offsetof(State, mutex) == 0 && offsetof(State, revoked) == revokedAt, "layout");
+    static_assert(offsetof(stateProbe, end) == revokedAt + sizeof(bool), "layout");
+    static_assert(alignof(State) == alignof(std::shared_mutex), "layout");
+    static_assert(sizeof(State) == roundUp(revokedAt + sizeof(bool), alignof(State)), "layout");
 }
 
 LockToken::~LockToken()
@@ -23,7 +59,19 @@ std::shared_ptr<LockToken::Token> LockToken::token() const
 
 LockToken::Token::Token(std::shared_ptr<LockToken::State> const &state) : state(state)
 {
+    struct probe : Token {
+        char end;
+    };
+    using Pointer = std::shared_ptr<LockToken::State>;
+    using Lock = std::shared_lock<std::shared_mutex>;
+    constexpr std::size_t heldLockAt = roundUp(sizeof(Pointer), alignof(Lock));
+    static_assert(offsetof(Token, state) == 0 && offsetof(Token, heldLock) == heldLockAt, "layout");
+    static_assert(offsetof(probe, end) == heldLockAt + sizeof(Lock), "layout");
+    static_assert(alignof(Token) == std::max(alignof(Pointer), alignof(Lock)), "layout");
+    static_assert(sizeof(Token) == roundUp(heldLockAt + sizeof(Lock), alignof(Token)), "layout");
 }
+
+#pragma GCC diagnostic pop
 
 bool LockToken::Token::lock()
 {

@@ -3,10 +3,18 @@
 
 #include <errno.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <system_error>
 
 namespace {
+
+// Where a member aligned to `align` goes after `n` bytes.
+constexpr std::size_t roundUp(std::size_t n, std::size_t align)
+{
+    return (n + align - 1) / align * align;
+}
 
 // Holds the mutex for a scope. Unlocks also when a cancelled wait unwinds
 // the thread, so the semaphore stays usable by the others.
@@ -73,6 +81,25 @@ struct timespec wakeUpTime(const struct timespec &m, int64_t remaining)
 
 semaphore::semaphore(unsigned int initial, char const * /* name: ignored */) : count(initial)
 {
+    // Clients hold semaphores by value, so the layout is fixed: the members'
+    // types in their order, nothing else (abi/layout.txt has the figures).
+    // A class derived from it places its first member where semaphore's own
+    // end, in its tail padding: a member added anywhere fails the build.
+    struct probe : semaphore {
+        char end;
+    };
+    constexpr std::size_t mutexAt = roundUp(sizeof(pthread_cond_t), alignof(pthread_mutex_t));
+    constexpr std::size_t countAt = roundUp(mutexAt + sizeof(pthread_mutex_t), alignof(unsigned int));
+    static_assert(offsetof(semaphore, cond) == 0, "layout");
+    static_assert(offsetof(semaphore, mutex) == mutexAt, "layout");
+    static_assert(offsetof(semaphore, count) == countAt, "layout");
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof" // probe is not standard-layout; GCC and clang agree
+    static_assert(offsetof(probe, end) == countAt + sizeof(unsigned int), "layout");
+#pragma GCC diagnostic pop
+    static_assert(alignof(semaphore) == std::max({alignof(pthread_cond_t), alignof(pthread_mutex_t), alignof(unsigned int)}),
+                  "layout");
+    static_assert(sizeof(semaphore) == roundUp(countAt + sizeof(unsigned int), alignof(semaphore)), "layout");
     pthread_condattr_t attr;
     pthread_condattr_init(&attr);
     pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
