@@ -46,30 +46,79 @@ triplet() {
 
 # The object checks of a build's shared object and static archive, from the
 # top of the tree: exported names, hardening, nothing run at load, no
-# mutable global state, runtime version ceilings. Exits on a failure.
+# mutable global state, runtime version ceilings. Returns 1 on the first
+# failure, whatever the caller's shell options.
 # usage: check_objects BUILD_DIR TOOL-PREFIX   (prefix "" for the host)
 check_objects() {
-    sh tests/check_exports.sh "$1/libvulm-common.so.1.0.0" "${2}nm" "${2}readelf" tests/exports.txt
-    sh scripts/check-hardening "$1/libvulm-common.so.1.0.0" "${2}readelf"
-    python3 scripts/check-object "$1/libvulm-common.so.1.0.0" "$2" abi/platform.txt
-    python3 scripts/check-object "$1/libvulm-common.a" "$2" abi/platform.txt
+    sh tests/check_exports.sh "$1/libvulm-common.so.1.0.0" "${2}nm" "${2}readelf" tests/exports.txt &&
+        sh scripts/check-hardening "$1/libvulm-common.so.1.0.0" "${2}readelf" &&
+        python3 scripts/check-object "$1/libvulm-common.so.1.0.0" "$2" abi/platform.txt &&
+        python3 scripts/check-object "$1/libvulm-common.a" "$2" abi/platform.txt
 }
 
-# Whether Debian's archive still serves a release (a release that has
-# left it, to the archive of old releases, is no failure of ours); exits
-# when the archive does not answer. usage: served SUITE
+# The Debian archive that every download here goes to: VULM_DEBIAN_MIRROR if
+# set, else the one that apt on this machine is configured with (its
+# sources' Debian origin, a suite of no dash: not -updates or -security).
+# apt's own proxy settings apply to every download. usage: debian_mirror
+debian_mirror() {
+    if [ -n "${VULM_DEBIAN_MIRROR:-}" ]; then
+        echo "${VULM_DEBIAN_MIRROR%/}/"
+        return
+    fi
+    found=$(debian_origin)
+    if [ -z "$found" ]; then  # a machine whose package lists were never fetched
+        ${sudo:-} apt-get update -qq || true
+        found=$(debian_origin)
+    fi
+    [ -n "$found" ] || { echo "==> apt's sources name no Debian archive: set VULM_DEBIAN_MIRROR" >&2; exit 1; }
+    echo "$found"
+}
+debian_origin() {
+    apt-get indextargets --format '$(ORIGIN) $(RELEASE) $(REPO_URI)' 2>/dev/null |
+        awk '$1 == "Debian" && $2 !~ /-/ { print $3; exit }'
+}
+
+# mmdebstrap from the Debian archive above, through apt's proxy settings;
+# options, then SUITE and TARGET last, as mmdebstrap takes them.
+# usage: mmdebstrap_mirrored OPTION... SUITE TARGET
+mmdebstrap_mirrored() {
+    mirror=$(debian_mirror)
+    for scheme in http https; do
+        proxy=$(apt-config shell value "Acquire::$scheme::Proxy" | sed -n "s/^value='\(.*\)'$/\1/p")
+        [ -z "$proxy" ] || set -- "--aptopt=Acquire::$scheme::Proxy \"$proxy\"" "$@"
+    done
+    mmdebstrap "$@" "$mirror"
+}
+
+# Whether the Debian archive above still serves a release (one that has
+# left it, for the archive of old releases, is no failure of ours); asks
+# through apt's own downloader and proxy settings, and exits when the archive
+# does not answer. usage: served SUITE
 served() {
-    need python3
-    answer=0
-    python3 - "http://deb.debian.org/debian/dists/$1/InRelease" <<'EOF' || answer=$?
-import sys, urllib.error, urllib.request
-try:
-    urllib.request.urlopen(sys.argv[1], timeout=60)
-except urllib.error.HTTPError as e:
-    sys.exit(3 if e.code == 404 else 1)
-EOF
-    [ "$answer" -eq 3 ] && return 1
-    [ "$answer" -eq 0 ] || { echo "==> Debian's archive did not answer for $1" >&2; exit 1; }
+    release_file=$(mktemp)
+    answer=$(/usr/lib/apt/apt-helper -o APT::Sandbox::User=root download-file \
+        "$(debian_mirror)dists/$1/InRelease" "$release_file" 2>&1) && status=0 || status=$?
+    rm -f "$release_file"
+    [ "$status" -eq 0 ] && return 0
+    case $answer in *" 404 "*) return 1 ;; esac
+    echo "==> the Debian archive $(debian_mirror) did not answer for $1:" >&2
+    echo "$answer" >&2
+    exit 1
+}
+
+# Removes a work folder that a stopped run may have left with something
+# mounted below it (a root's /proc, /dev, /sys): those mounts, its own only,
+# deepest first, then the folder, never crossing into a mount.
+# usage: remove_tree DIR
+remove_tree() {
+    [ -e "$1" ] || return 0
+    dir=$(cd "$1" && pwd -P)
+    awk -v d="$dir" '$5 == d || index($5, d "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r |
+        while read -r mounted; do
+            echo "==> unmounting $mounted, left by a stopped run"
+            umount -l "$mounted"
+        done
+    rm -rf --one-file-system "$dir"
 }
 
 # Enables foreign Debian architectures (for downloads and multiarch
@@ -110,9 +159,12 @@ armhf_boot_debs() {
 boot_debs_from_lists() {
     kernel=$(apt-cache depends linux-image-armmp:armhf | sed -n 's/^ *Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
     [ -n "$kernel" ] || { echo "==> no armhf kernel package found (is the armhf architecture enabled?)" >&2; exit 1; }
+    # Each package is downloaded beside the cache and moved in when whole.
     for pkg in "$kernel" busybox-static; do
-        ls "$1/${pkg}_"*.deb >/dev/null 2>&1 ||
-            (cd "$1" && apt-get download -q -o APT::Sandbox::User=root "$pkg:armhf") || return 1
+        ls "$1/${pkg}_"*.deb >/dev/null 2>&1 && continue
+        rm -rf "$1/partial" && mkdir -p "$1/partial"
+        (cd "$1/partial" && apt-get download -q -o APT::Sandbox::User=root "$pkg:armhf") || return 1
+        mv "$1/partial/${pkg}_"*.deb "$1/"
     done
 }
 
@@ -127,7 +179,7 @@ QEMU_ARM="qemu-arm -L /usr/arm-linux-gnueabihf -E LD_LIBRARY_PATH=/lib"
 extract() {
     cache=/var/cache/vulm-common/sdk-$2-$1
     mkdir -p "$cache"
-    mmdebstrap --quiet --variant=extract --arch="$1" --include="$4" \
+    mmdebstrap_mirrored --quiet --variant=extract --arch="$1" --include="$4" \
         --setup-hook="mkdir -p \"\$1\"/var/cache/apt/archives" \
         --setup-hook="sync-in $cache /var/cache/apt/archives" \
         --customize-hook="sync-out /var/cache/apt/archives $cache" "$2" "$3"
