@@ -168,6 +168,20 @@ boot_debs_from_lists() {
     done
 }
 
+# ARM programs run by the kernel through qemu-user's interpreter: mounts
+# binfmt_misc where it is not, and registers qemu-user-static's qemu-arm
+# there when the kernel has no interpreter for ARM programs. Needs root and
+# qemu-user-static. usage: arm_binfmt
+arm_binfmt() {
+    # Mounted first: the kernel may hold an ARM interpreter already, which
+    # only the mounted folder shows.
+    [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    if ! [ -e /proc/sys/fs/binfmt_misc/qemu-arm ] && ! [ -e /proc/sys/fs/binfmt_misc/arm ]; then
+        echo "==> registering qemu-arm-static for ARM programs with the kernel's binfmt_misc"
+        cat /usr/lib/binfmt.d/qemu-arm.conf >/proc/sys/fs/binfmt_misc/register
+    fi
+}
+
 # Runs an armhf program of the cross toolchain's runtimes under qemu-user
 # (LD_LIBRARY_PATH=/lib keeps them in use where multiarch armhf libraries are
 # installed too, as the toolchain file says).
