@@ -187,6 +187,12 @@ arm_binfmt() {
 # installed too, as the toolchain file says).
 QEMU_ARM="qemu-arm -L /usr/arm-linux-gnueabihf -E LD_LIBRARY_PATH=/lib"
 
+# The tracked files of the tree, as they are in the work tree, copied into
+# DIR (made if missing). usage: tracked_tree DIR
+tracked_tree() {
+    mkdir -p "$1" && git ls-files -z | tar --null -T - -c | tar -x -C "$1"
+}
+
 # An unpacked Debian root (mmdebstrap's extract variant: nothing runs
 # inside), its downloads kept in /var/cache/vulm-common/ for the next run.
 # usage: extract ARCH SUITE DIR PACKAGES   (packages comma-separated)
