@@ -37,6 +37,9 @@ endif()
 set(CMAKE_C_COMPILER_TARGET ${triplet})
 set(CMAKE_CXX_COMPILER_TARGET ${triplet})
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
+# Debian builds GoogleTest for the build machine only (libgtest-dev); the
+# suite's cross builds build it from its sources (googletest).
+set(VULM_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources, built here for the target")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

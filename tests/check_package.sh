@@ -1,8 +1,9 @@
 #!/bin/sh
-# usage: EMULATOR=... check_package.sh SOURCE_DIR PREFIX CXX [CMAKE_ARG...]
+# usage: EMULATOR=... PKG_CONFIG=... check_package.sh SOURCE_DIR PREFIX CXX [CMAKE_ARG...]
 # Builds the example client against the library installed under PREFIX
 # twice, through the CMake package and through pkg-config, and runs both
-# builds (through EMULATOR, "env" for a native one).
+# builds (through EMULATOR, "env" for a native one). Without pkg-config
+# (PKG_CONFIG empty or not found) it exits 77 after the CMake client: skipped.
 set -eu
 src=$1 prefix=$2 cxx=$3
 shift 3
@@ -13,9 +14,12 @@ cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" "$@" >/d
 cmake --build "$work/cmake" >/dev/null
 $EMULATOR "$work/cmake/example" >"$work/cmake.out"
 
+case $PKG_CONFIG in
+*-NOTFOUND | "") echo "package: the CMake client ran; no pkg-config here, its client skipped"; exit 77 ;;
+esac
 pc_dir=$(dirname "$(find "$prefix" -name vulm-common.pc)")
-flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs vulm-common)
-libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir vulm-common)
+flags=$(PKG_CONFIG_PATH=$pc_dir "$PKG_CONFIG" --cflags --libs vulm-common)
+libdir=$(PKG_CONFIG_PATH=$pc_dir "$PKG_CONFIG" --variable=libdir vulm-common)
 case $flags in
 *-D_TIME_BITS=64*-D_FILE_OFFSET_BITS=64*) ;;
 *) echo "pkg-config lacks the 64-bit time and offset definitions: $flags"; exit 1 ;;
