@@ -106,6 +106,21 @@ served() {
     exit 1
 }
 
+# A source package of a Debian release, fetched by apt (which checks the
+# archive's signatures and the files' checksums) from the archive above
+# with lists of its own, and
+# unpacked into DIR/PACKAGE. usage: debian_source SUITE PACKAGE DIR
+debian_source() {
+    mkdir -p "$3/apt/lists/partial"
+    echo "deb-src $(debian_mirror) $1 main" >"$3/apt/sources.list"
+    apt_private="-o Dir::Etc::SourceList=$3/apt/sources.list -o Dir::Etc::SourceParts=/nonexistent
+        -o Dir::State::Lists=$3/apt/lists -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
+        -o APT::Sandbox::User=root"
+    # shellcheck disable=SC2086
+    apt-get -qq $apt_private update && (cd "$3" && apt-get -qq $apt_private source --download-only "$2") &&
+        dpkg-source --no-check -x "$3/$2"_*.dsc "$3/$2" >/dev/null
+}
+
 # Removes a work folder that a stopped run may have left with something
 # mounted below it (a root's /proc, /dev, /sys): those mounts, its own only,
 # deepest first, then the folder, never crossing into a mount.
