@@ -31,7 +31,7 @@ classic_sysroot() {
     done
     sed -i 's,/arm-linux-gnueabihf/,/,g' "$1/usr/lib/libc.so"
     # CMake and pkg-config files moved out of the multiarch folder: they name
-    # it, and CMake's find their prefix a level nearer now.
+    # it, and CMake's files find their prefix a level nearer now.
     for file in "$1"/usr/lib/cmake/*/*.cmake "$1"/usr/lib/pkgconfig/*.pc; do
         [ -e "$file" ] || continue
         sed -i -e 's,/lib/arm-linux-gnueabihf\([/" ]\|$\),/lib\1,g' -e 's,/\.\./\.\./\.\./\.\./",/../../../",' \
