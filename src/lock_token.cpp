@@ -1,17 +1,14 @@
 // Lock token: revocable shared access on a reader-preferring rwlock.
 #include "vulm/lock_token.h"
+#include "layout.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 
-namespace {
+using vulm_layout::roundUp;
 
-// Where a member aligned to `align` goes after `n` bytes.
-constexpr std::size_t roundUp(std::size_t n, std::size_t align)
-{
-    return (n + align - 1) / align * align;
-}
+namespace {
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // Counting semaphore on a mutex and a CLOCK_MONOTONIC condition variable.
 #include "vulm/semaphore.h"
+#include "layout.h"
 
 #include <errno.h>
 
@@ -8,13 +9,9 @@
 #include <cstddef>
 #include <system_error>
 
-namespace {
+using vulm_layout::roundUp;
 
-// Where a member aligned to `align` goes after `n` bytes.
-constexpr std::size_t roundUp(std::size_t n, std::size_t align)
-{
-    return (n + align - 1) / align * align;
-}
+namespace {
 
 // Holds the mutex for a scope. Unlocks also when a cancelled wait unwinds
 // the thread, so the semaphore stays usable by the others.
