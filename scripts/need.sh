@@ -90,18 +90,26 @@ mmdebstrap_mirrored() {
     mmdebstrap "$@" "$mirror"
 }
 
-# Whether the Debian archive above still serves a release (one that has
-# left it, for the archive of old releases, is no failure of ours); asks
-# through apt's own downloader and proxy settings, and exits when the archive
-# does not answer. usage: served SUITE
+# Whether the Debian archive above serves a release, asked through apt's own
+# downloader and proxy settings. One it lacks (or an archive that does not
+# answer) fails the run, naming the release and the archive; but Debian 11,
+# which Debian is retiring, is skipped: in one line, which is also added to
+# the file $VULM_SKIPPED names (.ci/run repeats it at its end), and the
+# answer is no. usage: served SUITE WHAT-IS-SKIPPED
 served() {
     release_file=$(mktemp)
     answer=$(/usr/lib/apt/apt-helper -o APT::Sandbox::User=root download-file \
         "$(debian_mirror)dists/$1/InRelease" "$release_file" 2>&1) && status=0 || status=$?
     rm -f "$release_file"
     [ "$status" -eq 0 ] && return 0
-    case $answer in *" 404 "*) return 1 ;; esac
-    echo "==> the Debian archive $(debian_mirror) did not answer for $1:" >&2
+    case $1:$answer in
+    bullseye:*" 404 "*)
+        skipped="$2: Debian 11 is not served by $(debian_mirror)"
+        echo "==> skipped: $skipped"
+        [ -z "${VULM_SKIPPED:-}" ] || echo "$skipped" >>"$VULM_SKIPPED"
+        return 1 ;;
+    esac
+    echo "==> the Debian archive $(debian_mirror) does not serve $1 (dists/$1/InRelease):" >&2
     echo "$answer" >&2
     exit 1
 }
