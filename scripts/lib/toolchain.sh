@@ -3,7 +3,8 @@
 # any --sysroot; the wrappers made here keep every header, start file and
 # library inside the sysroot in effect (the one given with --sysroot, else
 # the one made here), which is what Buildroot and Yocto expect of a cross
-# toolchain. Needs scripts/need.sh sourced first (extract).
+# toolchain.
+. scripts/lib/roots.sh
 
 # Debian 12's armhf PACKAGES (comma-separated) unpacked into DIR and laid out
 # as a classic toolchain's sysroot: libraries in lib/ and usr/lib/, headers

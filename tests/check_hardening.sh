@@ -1,5 +1,5 @@
 #!/bin/sh
-# usage: scripts/check-hardening LIBRARY READELF
+# usage: tests/check_hardening.sh LIBRARY READELF
 # Fails unless the shared object has full RELRO with immediate binding, a
 # stack protector, fortified C library calls, a non-executable stack, and is
 # position-independent without text relocations.
@@ -7,13 +7,12 @@ set -eu
 lib=$1 readelf=$2
 headers=$($readelf -W -h -l -d --dyn-syms "$lib")
 fail=0
+# check WHAT PATTERN: PATTERN must be found; !PATTERN must not be.
 check() {
-    if echo "$headers" | grep -Eq "$2"; then
-        echo "ok:      $1"
-    else
-        echo "MISSING: $1"
-        fail=1
-    fi
+    case $2 in
+    !*) ! echo "$headers" | grep -Eq "${2#!}" ;;
+    *) echo "$headers" | grep -Eq "$2" ;;
+    esac && echo "ok:      $1" || { echo "MISSING: $1"; fail=1; }
 }
 check "position-independent shared object" "Type:[[:space:]]+DYN"
 check "RELRO segment" "GNU_RELRO"
@@ -21,10 +20,5 @@ check "immediate binding (BIND_NOW)" "\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW"
 check "non-executable stack" "GNU_STACK[[:space:]].* RW "
 check "stack protector" "UND __stack_chk_fail"
 check "fortified C library calls" "UND __[a-z0-9]+_chk(@| |$)"
-if echo "$headers" | grep -Eq "TEXTREL"; then
-    echo "MISSING: no text relocations"
-    fail=1
-else
-    echo "ok:      no text relocations"
-fi
+check "no text relocations" "!TEXTREL"
 exit $fail

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks what a release object of the library asks of the system that loads it.
 
-usage: scripts/check-object LIBRARY TOOL-PREFIX CEILINGS
+usage: tests/check_object.py LIBRARY TOOL-PREFIX CEILINGS
   (LIBRARY is the shared object or the static archive, whose members get
   the first two checks, and must be objects that binutils reads and link
   into a shared object with no text relocations)
