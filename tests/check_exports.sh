@@ -7,10 +7,7 @@ set -eu
 lib=$1 nm=$2 readelf=$3 expected=$4
 
 soname=$("$readelf" -d "$lib" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
-if [ "$soname" != "libvulm-common.so.1.0.0" ]; then
-    echo "SONAME is '$soname'"
-    exit 1
-fi
+[ "$soname" = "libvulm-common.so.1.0.0" ] || { echo "SONAME is '$soname'"; exit 1; }
 
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
