@@ -28,9 +28,11 @@ extract() {
 }
 
 # The tracked files of the tree, as they are in the work tree, copied into
-# DIR (made if missing). usage: tracked_tree DIR
+# DIR (made if missing); fails where any step fails (outside a checkout,
+# say). usage: tracked_tree DIR
 tracked_tree() {
-    mkdir -p "$1" && git ls-files -z | tar --null -T - -c | tar -x -C "$1"
+    mkdir -p "$1" && git ls-files -z >"$1/.tracked" && tar --null -T "$1/.tracked" -cf "$1/.tracked.tar" &&
+        tar -xf "$1/.tracked.tar" -C "$1" && rm "$1/.tracked" "$1/.tracked.tar"
 }
 
 # Removes a work folder that a stopped run may have left with something

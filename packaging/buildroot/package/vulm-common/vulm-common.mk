@@ -4,12 +4,13 @@
 #
 ################################################################################
 
-# The library's own checkout, two levels above this external tree; or set
-# VULM_COMMON_OVERRIDE_SRCDIR in local.mk to another. Its build output
-# (build/: build trees, Debian roots) is not copied.
-VULM_COMMON_VERSION = 1.0.0
-VULM_COMMON_SITE = $(BR2_EXTERNAL_VULM_COMMON_PATH)/../..
-VULM_COMMON_SITE_METHOD = local
+# The release archive that the library's scripts/release makes, served from
+# the site that BR2_PACKAGE_VULM_COMMON_SITE names or from BR2_PRIMARY_SITE,
+# and checked against vulm-common.hash. A checkout instead: set
+# VULM_COMMON_OVERRIDE_SRCDIR in local.mk; its build output (build/) is not
+# copied.
+VULM_COMMON_VERSION = $(call vulm-common-version,VULM_COMMON)
+VULM_COMMON_SITE = $(call qstrip,$(BR2_PACKAGE_VULM_COMMON_SITE))
 VULM_COMMON_OVERRIDE_SRCDIR_RSYNC_EXCLUSIONS = --exclude=/build
 VULM_COMMON_LICENSE = PROPRIETARY
 VULM_COMMON_LICENSE_FILES = debian/copyright
