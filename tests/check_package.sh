@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 
 cmake -S "$src/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
 cmake --build "$work/cmake" >/dev/null
-$EMULATOR "$work/cmake/example" >"$work/cmake.out"
+$EMULATOR "$work/cmake/vulm-common-example" >"$work/cmake.out"
 
 case $PKG_CONFIG in
 *-NOTFOUND | "") echo "package: the CMake client ran; no pkg-config here, its client skipped"; exit 77 ;;
