@@ -23,21 +23,10 @@ python () {
         raise bb.parse.SkipRecipe("no source: set VULM_COMMON_ARCHIVE and VULM_COMMON_SHA256, or EXTERNALSRC")
 }
 
-inherit cmake ptest
+inherit cmake
 
 # The shared object (-dev: its link, the headers, the CMake package and the
-# pkg-config files) and the static archive (-staticdev).
+# pkg-config files) and the static archive (-staticdev). The test suite, as
+# the ptest package, comes with meta-oe (its googletest): the append in
+# dynamic-layers/openembedded-layer.
 EXTRA_OECMAKE = ""
-
-# ptest: the test suite built against the target's GoogleTest (meta-oe) and
-# installed where ptest-runner looks for it; its runner, run-tests, is
-# run-ptest.
-PTEST_OECMAKE = "-DBUILD_TESTING=ON -DVULM_TESTS_INSTALLDIR=${PTEST_PATH} -DVULM_TESTS_METADIR="
-EXTRA_OECMAKE:append = "${@bb.utils.contains('PTEST_ENABLED', '1', ' ${PTEST_OECMAKE}', '', d)}"
-DEPENDS:append = "${@bb.utils.contains('PTEST_ENABLED', '1', ' googletest', '', d)}"
-RDEPENDS:${PN}-ptest += "iso-codes"
-
-do_install_ptest() {
-    DESTDIR=${D} cmake --install ${B} --component tests
-    ln -sf run-tests ${D}${PTEST_PATH}/run-ptest
-}
