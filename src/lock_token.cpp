@@ -1,4 +1,4 @@
-// Lock token: revocable shared access on a reader-preferring rwlock.
+// Lock token: revocable shared access on a reader-preferring POSIX rwlock.
 #include "vulm/lock_token.h"
 #include "layout.h"
 
@@ -33,17 +33,18 @@ LockToken::LockToken() : state(std::make_shared<State>())
     struct stateProbe : State {
         char end;
     };
-    constexpr std::size_t revokedAt = roundUp(sizeof(std::shared_mutex), alignof(bool));
+    constexpr std::size_t revokedAt = roundUp(sizeof(pthread_rwlock_t), alignof(bool));
     static_assert(offsetof(State, mutex) == 0 && offsetof(State, revoked) == revokedAt, "layout");
     static_assert(offsetof(stateProbe, end) == revokedAt + sizeof(bool), "layout");
-    static_assert(alignof(State) == alignof(std::shared_mutex), "layout");
+    static_assert(sizeof(ReadWriteLock) == sizeof(pthread_rwlock_t), "layout");
+    static_assert(alignof(State) == alignof(pthread_rwlock_t), "layout");
     static_assert(sizeof(State) == roundUp(revokedAt + sizeof(bool), alignof(State)), "layout");
 }
 
 LockToken::~LockToken()
 {
     {
-        std::unique_lock<std::shared_mutex> exclusive(state->mutex);
+        std::unique_lock<ReadWriteLock> exclusive(state->mutex);
         state->revoked = true;
     }
     // `state` is dropped with the member; the last token frees it otherwise.
@@ -60,7 +61,7 @@ LockToken::Token::Token(std::shared_ptr<LockToken::State> const &state) : state(
         char end;
     };
     using Pointer = std::shared_ptr<LockToken::State>;
-    using Lock = std::shared_lock<std::shared_mutex>;
+    using Lock = std::shared_lock<ReadWriteLock>;
     constexpr std::size_t heldLockAt = roundUp(sizeof(Pointer), alignof(Lock));
     static_assert(offsetof(Token, state) == 0 && offsetof(Token, heldLock) == heldLockAt, "layout");
     static_assert(offsetof(probe, end) == heldLockAt + sizeof(Lock), "layout");
@@ -73,7 +74,7 @@ LockToken::Token::Token(std::shared_ptr<LockToken::State> const &state) : state(
 bool LockToken::Token::lock()
 {
     // lock_shared() retries EAGAIN and throws on EDEADLK.
-    std::shared_lock<std::shared_mutex> fresh(state->mutex);
+    std::shared_lock<ReadWriteLock> fresh(state->mutex);
     if (state->revoked)
         return false;
     std::swap(heldLock, fresh); // the old lock, if any, goes with `fresh`
