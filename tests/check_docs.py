@@ -6,10 +6,14 @@ usage: tests/check_docs.py MANDIR EXPORTS WORK PLATFORM...
   scratch folder; PLATFORM: NAME|TOOL-PREFIX|PC-DIR|RUNNER, the compiler
   prefix, the folder of the installed vulm-common.pc, and the command that
   runs a program with the library's folder ({libdir}) in its loader path.
-Faults: an exported name without a page (man -w 3); a mandoc -Tlint
-warning; a .so link or SEE ALSO entry to no page; a SYNOPSIS that does not
-compile against the installed headers (C: declared again after the header;
-classes: each member's type compared with the header's); an EXAMPLES
+Faults: an exported name without a page (man -w 3); a mandoc -Tlint or
+groff -ww warning; a .so link to no page or to one whose NAME lacks it; a
+SEE ALSO entry to no page, or out of order (section, then name); an
+ATTRIBUTES section that does not begin with attributes(7); a SYNOPSIS
+that declares what the library does not export, an exported name in no or
+in two SYNOPSIS sections; a SYNOPSIS that does not compile against the
+installed headers (C: declared again after the header; classes: each
+member's type compared with the header's); an EXAMPLES
 program that does not compile with -Werror, or prints other than its page.
 """
 import os
@@ -18,6 +22,7 @@ import subprocess
 import sys
 
 man_dir, exports, work = sys.argv[1:4]
+ATTRIBUTES_INTRO = "For an explanation of the terms used in this section, see\n.BR attributes (7).\n"
 failures = []
 
 
@@ -40,10 +45,39 @@ def unescape(text):
     return text
 
 
+def roff_words(line):
+    """The text of a font macro line (.B, .BI, .IR, ...): its arguments,
+    quoted or not ("" inside quotes is a quote), joined by spaces for .B and
+    .I and alternately set, with nothing between them, for .BI and the like."""
+    macro, _, rest = line.partition(" ")
+    words = [w[1:-1].replace('""', '"') if w.startswith('"') else w
+             for w in re.findall(r'"(?:[^"]|"")*"|\S+', rest)]
+    return unescape((" " if len(macro) == 2 else "").join(words))
+
+
 def synopsis_code(text):
-    """A SYNOPSIS as source: the quoted text of .B lines, and plain lines."""
-    return "".join(unescape(l[3:].strip('"') if l.startswith(".B ") else l) + "\n"
-                   for l in text.splitlines() if l.startswith(".B ") or not l.startswith("."))
+    """A SYNOPSIS as source: its first .nf block, font macros read as their
+    text and plain lines as they stand; other requests dropped."""
+    block = re.search(r"^\.nf\n(.*?)^\.fi$", text, re.S | re.M)
+    return "".join((roff_words(l) if re.match(r"\.[BIR]{1,2} ", l) else unescape(l)) + "\n"
+                   for l in (block.group(1) if block else "").splitlines()
+                   if re.match(r"\.[BIR]{1,2} ", l) or not l.startswith("."))
+
+
+def declared(code):
+    """The functions and data a SYNOPSIS declares: flat names, and Class::member
+    for the members of a class (deleted ones aside)."""
+    names, cls = set(), None
+    for line in (l.split("/*")[0].strip() for l in code.splitlines()):
+        if line.startswith("class ") and line.endswith("{"):
+            cls = line.split()[1]
+        elif line == "};":
+            cls = None
+        elif line.endswith(";") and "= delete" not in line and not line.startswith(("class ", "#")):
+            m = re.search(r"(~?\w+)\s*[(\[]", line)
+            if m and (cls or not line.startswith("typedef")):
+                names.add(f"{cls}::{m.group(1)}" if cls else m.group(1))
+    return names
 
 
 def member_checks(code):
@@ -79,7 +113,12 @@ for name, tools, pc_dir, runner in (p.split("|") for p in sys.argv[4:]):
     platforms.append((name, tools, pkg_config(pc_dir, "--cflags", "--libs").split(), runner.replace("{libdir}", libdir)))
 os.makedirs(work, exist_ok=True)
 
-names = [line.split()[0] for line in open(exports) if line.strip() and not line.startswith(("#", "_Z"))]
+symbols = [line.split()[0] for line in open(exports) if line.strip() and not line.startswith("#")]
+names = [s for s in symbols if not s.startswith("_Z")]
+# Exported names as a SYNOPSIS declares them: C++ members as Class::member.
+demangled = run(["c++filt"], input="\n".join(s for s in symbols if s.startswith("_Z"))).stdout.split("\n")
+exported = set(names) | {re.sub(r"\(.*", "", d) for d in demangled if d}
+synopses = {name: [] for name in exported}
 for name in names + ["semaphore", "LockToken"]:
     if run(["man", "-M", man_dir, "-w", "3", name]).returncode != 0:
         failures.append(f"{name}: no manual page")
@@ -88,8 +127,11 @@ pages = []
 for path in sorted(os.path.join(man_dir, sub, f) for sub in ("man3", "man7") for f in os.listdir(os.path.join(man_dir, sub))):
     text = open(path).read()
     link = re.match(r"\.so (\S+)\n?$", text)
-    if link and not os.path.exists(os.path.join(man_dir, link.group(1))):
+    target = link and os.path.join(man_dir, link.group(1))
+    if link and not os.path.exists(target):
         failures.append(f"{path}: .so names {link.group(1)}, which is not installed")
+    elif link and os.path.basename(path)[:-2] not in re.split(r"[,\s]+", section(open(target).read(), "NAME").split("\\-")[0]):
+        failures.append(f"{path}: .so names {link.group(1)}, whose NAME does not list it")
     if not link:
         pages.append((path, text))
 
@@ -97,13 +139,26 @@ for path, text in pages:
     lint = run(["mandoc", "-Tlint", "-W", "warning", path])
     if lint.stdout or lint.stderr:
         failures.append(f"{path}: mandoc -Tlint:\n{lint.stdout}{lint.stderr}")
-    for ref, sec in re.findall(r"^\.BR (\S+) \((\d)\)", section(text, "SEE ALSO"), re.M):
+    groff = run(["groff", "-ww", "-t", "-man", "-Tutf8", "-z", path])
+    if groff.stderr:
+        failures.append(f"{path}: groff -ww:\n{groff.stderr}")
+    if "/man3/" in path and not section(text, "ATTRIBUTES").startswith(ATTRIBUTES_INTRO):
+        failures.append(f"{path}: ATTRIBUTES does not begin by pointing to attributes(7)")
+    see_also = re.findall(r"^\.BR (\S+) \((\d)\)", section(text, "SEE ALSO"), re.M)
+    if see_also != sorted(see_also, key=lambda r: (r[1], r[0].lower())):
+        failures.append(f"{path}: SEE ALSO is not ordered by section, then name")
+    for ref, sec in see_also:
         if run(["man", "-M", f"{man_dir}:/usr/share/man", "-w", sec, ref]).returncode != 0:
             failures.append(f"{path}: SEE ALSO names {ref}({sec}), which does not exist")
     if "/man3/" not in path:
         continue  # the overview: no function of its own
 
     synopsis = synopsis_code(section(text, "SYNOPSIS"))
+    for name in declared(synopsis):
+        if name not in exported:
+            failures.append(f"{path}: SYNOPSIS declares {name}, which the library does not export")
+        else:
+            synopses[name].append(path)
     cxx = "class " in synopsis
     if cxx:
         synopsis = "".join(l + "\n" for l in synopsis.splitlines() if l.startswith("#include")) + member_checks(synopsis)
@@ -130,6 +185,9 @@ for path, text in pages:
             failures.append(f"{path}: EXAMPLES on {name} exited {ran.returncode} and printed\n{ran.stdout}"
                             f"instead of\n{examples[1]}{ran.stderr}")
 
+for name, where in sorted(synopses.items()):
+    if len(where) != 1:
+        failures.append(f"{name}: in {len(where)} SYNOPSIS sections, not one: {' '.join(where)}")
 for f in failures:
     print(f)
 print(f"{len(pages)} pages, {len(names) + 2} names: {len(failures)} faults")
