@@ -17,7 +17,8 @@ namespace {
 
 // Each parser on a text it accepts and one it refuses, its output between
 // guard bytes: exactly its own width is written, and nothing on failure
-// (string_toS32 zeroes it when the digits do not parse, and only then).
+// (string_toS32 zeroes it when string_toU32 refuses the text after its
+// "-", and only then).
 // Values are read back at the parser's width, so any byte order will do.
 TEST(String, ParsersWriteTheirWidthOnSuccessOnly)
 {
@@ -49,6 +50,7 @@ TEST(String, ParsersWriteTheirWidthOnSuccessOnly)
         {u32, 4, "4294967295", "-1", 0xFFFFFFFF, 0xA5A5A5A5},
         {s32, 4, "-2147483647", "x", 0x80000001, 0},
         {s32, 4, "-0", "2147483648", 0, 0xA5A5A5A5},
+        {s32, 4, "- 5", "4294967296", 0xFFFFFFFB, 0}, // string_toU32 refuses 2^32: zeroed
         {s64, 8, "-1", "1 ", 0xFFFFFFFFFFFFFFFF, 0xA5A5A5A5A5A5A5A5},
         // prefixes of newer C libraries' base 0 (C23's 0b, C2y's 0o) are not ours
         {u16, 2, "0x2A", "0b1", 42, 0xA5A5},

@@ -24,7 +24,7 @@ typedef struct bitreader_t {
 
 /* The part of a field that lies in the byte holding its last bit. */
 typedef struct bitfield_t {
-    uint32_t length; /* bits in the chunk, 1 to 8 */
+    uint32_t length; /* bits in the chunk, 1 to 8; 0 for a refused call */
     uint8_t value;   /* the chunk's bits, right-aligned */
 } bitfield_t;
 
@@ -35,10 +35,12 @@ VULM_API void bitreader_destruct(bitreader_t *reader);
 /* Bit `position`; 0 for a null reader or buffer or a position past the end. */
 VULM_API int bitreader_getBit(const bitreader_t *reader, uint32_t position);
 /*
- * The most significant chunk of the field, the part in its last byte.
- * Checks nothing: the caller passes a bound reader, length >= 1 and a field
- * inside the buffer. Given anything else it reads nothing and returns
- * length 0, value 0.
+ * The most significant chunk of the field, the part in its last byte. The
+ * caller passes a bound reader, length >= 1 and a field inside the buffer
+ * that does not pass bit position 2^32 - 1. Outside that it reads nothing
+ * outside the buffer: a null reader or buffer, length 0 or a last byte past
+ * the end give length 0, value 0; a field passing 2^32 - 1 wraps and gives
+ * an unspecified chunk.
  */
 VULM_API bitfield_t bitreader_getNextBitfield(const bitreader_t *reader, uint32_t start, uint32_t length);
 /*

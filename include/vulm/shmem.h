@@ -25,7 +25,8 @@ VULM_BEGIN_C
  * ftok(path, 'R'), creates or reuses the segment of `size` bytes (mode
  * 0600 when access is 1, else 0660) and attaches it read-write. Returns the
  * address, or NULL on any failure (errno as the failing call left it; a
- * path of 4096 bytes or more fails before anything is created). A null
+ * path of 4096 bytes or more fails before anything is created; an existing
+ * key file must open for reading, whatever the segment's mode). A null
  * path ends the process with the assertion "file != NULL", in every build.
  */
 VULM_API void *shmem_get(const char *path, size_t size, int access);

@@ -31,9 +31,10 @@ VULM_API extern const char string_false[6];
  * Parsing: the whole text must be one number in C base-0 notation (optional
  * leading white space and sign; "0x" hex, leading-0 octal, or decimal) and
  * nothing after it. On success the output is written with exactly its own
- * width; on failure it is left untouched. Null pointers give
- * STATUS_NULL_ARGUMENT; bad text and out-of-range values (negative ones
- * included) give STATUS_INVALID_VALUE.
+ * width; on failure it is left untouched (but see string_toS32). Null
+ * pointers give STATUS_NULL_ARGUMENT; bad text and out-of-range values
+ * (negative ones included) give STATUS_INVALID_VALUE. errno is neither
+ * cleared nor read; the parser may leave it set to ERANGE.
  */
 VULM_API status_t string_toU8(const char *text, uint8_t *out);
 VULM_API status_t string_toU16(const char *text, uint16_t *out);
@@ -42,8 +43,9 @@ VULM_API status_t string_toU32(const char *text, uint32_t *out);
 VULM_API status_t string_toS64(const char *text, int64_t *out);
 /*
  * A leading "-" negates the string_toU32 value of the rest. Accepts
- * -2147483647 to 2147483647. Text that does not parse sets *out to 0; a
- * parsed magnitude of 2^31 or more leaves *out untouched.
+ * -2147483647 to 2147483647. When string_toU32 refuses the rest (no number,
+ * a negative one, or 2^32 or more), *out is set to 0; a magnitude from 2^31
+ * to 2^32 - 1 leaves *out untouched.
  */
 VULM_API status_t string_toS32(const char *text, int32_t *out);
 
