@@ -6,6 +6,7 @@
 #include "support.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -75,6 +76,7 @@ using VsnprintfChkFn = int (*)(char *, size_t, int, size_t, const char *, va_lis
 using FtokFn = key_t (*)(const char *, int);
 using ShmgetFn = int (*)(key_t, size_t, int);
 using ShmatFn = void *(*)(int, const void *, int);
+using RdlockFn = int (*)(pthread_rwlock_t *);
 
 std::atomic<MallocFn> realMalloc;
 std::atomic<CallocFn> realCalloc;
@@ -83,6 +85,7 @@ std::atomic<VsnprintfChkFn> realVsnprintfChk;
 std::atomic<FtokFn> realFtok;
 std::atomic<ShmgetFn> realShmget;
 std::atomic<ShmatFn> realShmat;
+std::atomic<RdlockFn> realRdlock;
 
 thread_local const char *failingFunction;
 thread_local int failingError;
@@ -98,20 +101,36 @@ bool failCall(const char *function)
 
 } // namespace
 
+// Set while the real allocation function runs: the C library's own calls
+// from one to another (musl's calloc calls malloc) are no allocations of
+// the caller's.
+thread_local bool inside;
+
+template <typename Fn, typename... Args>
+void *allocate(Fn real, size_t bytes, Args... args)
+{
+    if (inside)
+        return real(args...);
+    if (record(bytes))
+        return nullptr;
+    inside = true;
+    void *block = real(args...);
+    inside = false;
+    return block;
+}
+
 extern "C" void *malloc(size_t bytes)
 {
     if (lookingUp)
         return nullptr;
-    MallocFn real = next(realMalloc, "malloc");
-    return record(bytes) ? nullptr : real(bytes);
+    return allocate(next(realMalloc, "malloc"), bytes, bytes);
 }
 
 extern "C" void *calloc(size_t count, size_t bytes)
 {
     if (lookingUp)
         return nullptr;
-    CallocFn real = next(realCalloc, "calloc");
-    return record(count * bytes) ? nullptr : real(count, bytes);
+    return allocate(next(realCalloc, "calloc"), count * bytes, count, bytes);
 }
 
 extern "C" int vsnprintf(char *out, size_t size, const char *format, va_list args)
@@ -149,6 +168,13 @@ extern "C" void *shmat(int segment, const void *address, int flags)
     if (failCall("shmat"))
         return (void *)-1;
     return next(realShmat, "shmat")(segment, address, flags);
+}
+
+extern "C" int pthread_rwlock_rdlock(pthread_rwlock_t *lock)
+{
+    if (failCall("pthread_rwlock_rdlock"))
+        return failingError;
+    return next(realRdlock, "pthread_rwlock_rdlock")(lock);
 }
 
 namespace fault {

@@ -24,7 +24,7 @@ public:
 // While a FailCalls is alive, the calling thread's calls of one platform
 // function fail as the platform would report it: "vsnprintf" returns -1,
 // "ftok" and "shmget" return -1, "shmat" returns (void *)-1, each setting
-// errno to `error`.
+// errno to `error`; "pthread_rwlock_rdlock" returns `error`.
 class FailCalls {
 public:
     FailCalls(const char *function, int error);

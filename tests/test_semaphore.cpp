@@ -4,12 +4,16 @@
 
 #include <stddef.h>
 #include <string.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support.h"
@@ -196,12 +200,20 @@ TEST(Semaphore, ProducersAndConsumersBalance)
 #ifndef __SANITIZE_THREAD__ // ThreadSanitizer rejects locking a damaged mutex itself
 TEST(Semaphore, LockFailureThrowsThroughTheFlatFunctions)
 {
-    // A mutex whose kind field holds no valid kind makes glibc's lock
-    // return EINVAL: the "damaged object" case.
+    // The "damaged object" case: glibc's lock returns EINVAL for a mutex
+    // whose kind field holds no valid kind; musl's EDEADLK for one that its
+    // type and lock words call error-checking and held by this thread.
     Handle h;
     pthread_mutex_t *mutex = &reinterpret_cast<Layout *>(h.s)->mutex;
-    int saved = mutex->__data.__kind;
-    mutex->__data.__kind = 0x7F;
+#ifdef __GLIBC__
+    int *fields[] = {&mutex->__data.__kind}, damaged[] = {0x7F}, error = EINVAL;
+#else
+    int *fields[] = {&mutex->__u.__i[0], &mutex->__u.__i[1]};
+    int damaged[] = {PTHREAD_MUTEX_ERRORCHECK, (int)syscall(SYS_gettid)}, error = EDEADLK;
+#endif
+    int saved[2];
+    for (size_t i = 0; i < std::size(fields); i++)
+        saved[i] = std::exchange(*fields[i], damaged[i]);
     const struct timespec zero = {0, 0};
     for (int op = 0; op < 4; op++) {
         try {
@@ -213,10 +225,11 @@ TEST(Semaphore, LockFailureThrowsThroughTheFlatFunctions)
             }
             ADD_FAILURE() << "operation " << op << " did not throw";
         } catch (const std::system_error &e) {
-            EXPECT_EQ(e.code().value(), EINVAL) << "operation " << op;
+            EXPECT_EQ(e.code().value(), error) << "operation " << op;
         }
     }
-    mutex->__data.__kind = saved;
+    for (size_t i = 0; i < std::size(fields); i++)
+        *fields[i] = saved[i];
     EXPECT_EQ(semaphore_wait(h.s, 0), 0);
 }
 #endif
