@@ -26,11 +26,14 @@ import sys
 import tempfile
 
 lib, prefix, ceilings_file = sys.argv[1:4]
-TOOLCHAIN_ENTRIES = {".init_array": {"frame_dummy"}, ".fini_array": {"__do_global_dtors_aux"}}
-# What crtstuff and the C++ runtime's personality reference place in .data/.bss,
-# and the linker's marks of where they meet (kept, as local symbols, by a link
-# with libc++).
-TOOLCHAIN_DATA = {"__dso_handle", "__TMC_END__", "completed.0", "DW.ref.__gxx_personality_v0", "__bss_start", "_edata"}
+# The start files' own entries: GCC's crtstuff, and compiler-rt's crtbegin
+# where clang links with --rtlib=compiler-rt.
+TOOLCHAIN_ENTRIES = {".init_array": {"frame_dummy", "__do_init"}, ".fini_array": {"__do_global_dtors_aux", "__do_fini"}}
+# What those start files and the C++ runtime's personality reference place
+# in .data/.bss, and the linker's marks of where they meet (kept, as local
+# symbols, by a link with libc++).
+TOOLCHAIN_DATA = {"__dso_handle", "__TMC_END__", "completed.0", "DW.ref.__gxx_personality_v0", "__bss_start", "_edata",
+                  "__do_init.__initialized", "__do_init.__object", "__do_fini.__finalized"}
 WRITABLE_DATA = re.compile(r"^\.(s?data|s?bss)(\.|$)")
 failures = []
 
