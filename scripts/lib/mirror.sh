@@ -53,12 +53,17 @@ served() {
 # with lists of its own, and
 # unpacked into DIR/PACKAGE. usage: debian_source SUITE PACKAGE DIR
 debian_source() {
+    debian_source_files "$@" && dpkg-source --no-check -x "$3/$2"_*.dsc "$3/$2" >/dev/null
+}
+
+# The same source package's files (.dsc and archives) only, in DIR.
+# usage: debian_source_files SUITE PACKAGE DIR
+debian_source_files() {
     mkdir -p "$3/apt/lists/partial"
     echo "deb-src $(debian_mirror) $1 main" >"$3/apt/sources.list"
     apt_private="-o Dir::Etc::SourceList=$3/apt/sources.list -o Dir::Etc::SourceParts=/nonexistent
         -o Dir::State::Lists=$3/apt/lists -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
         -o APT::Sandbox::User=root"
     # shellcheck disable=SC2086
-    apt-get -qq $apt_private update && (cd "$3" && apt-get -qq $apt_private source --download-only "$2") &&
-        dpkg-source --no-check -x "$3/$2"_*.dsc "$3/$2" >/dev/null
+    apt-get -qq $apt_private update && (cd "$3" && apt-get -qq $apt_private source --download-only "$2")
 }
