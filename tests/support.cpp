@@ -6,8 +6,8 @@
 #include "support.h"
 
 #include <dlfcn.h>
-#include <pthread.h>
 #include <errno.h>
+#include <pthread.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -99,8 +99,6 @@ bool failCall(const char *function)
     return true;
 }
 
-} // namespace
-
 // Set while the real allocation function runs: the C library's own calls
 // from one to another (musl's calloc calls malloc) are no allocations of
 // the caller's.
@@ -118,6 +116,8 @@ void *allocate(Fn real, size_t bytes, Args... args)
     inside = false;
     return block;
 }
+
+} // namespace
 
 extern "C" void *malloc(size_t bytes)
 {
