@@ -22,7 +22,8 @@ musl_toolchain() {
     debs="musl-dev:armhf musl:armhf linux-libc-dev:armhf libclang-rt-16-dev:armhf"
     llvm=$(dpkg-query -W -f '${Version}' clang-16)
     # shellcheck disable=SC2086
-    key=$( (echo "$llvm"; apt-cache policy $debs | grep Candidate; cat scripts/lib/musl.sh) | sha256sum | cut -c1-16)
+    key=$( (echo "$llvm"; apt-cache policy $debs | grep Candidate; cat scripts/lib/musl.sh cmake/arm-linux-musleabihf.cmake) |
+        sha256sum | cut -c1-16)
     root=/var/cache/vulm-common/musl/$key
     if ! [ -e "$root/done" ]; then
         echo "==> making the musl toolchain in $root (clang $llvm)" >&2
@@ -95,14 +96,13 @@ musl_runtimes() {
     tar -C "$1/source" -xf "$1"/source/llvm-toolchain-16_*.orig.tar.xz \
         "$top/runtimes" "$top/libcxx" "$top/libcxxabi" "$top/libunwind" "$top/cmake" "$top/llvm/cmake" \
         "$top/llvm/utils/llvm-lit" || return 1
-    flags="--target=arm-linux-musleabihf -resource-dir=$1/clang-resource --gcc-toolchain=$1/sysroot"
-    link="-fuse-ld=lld-16 --rtlib=compiler-rt --unwindlib=none"
+    # The toolchain's own compilers and file; no C++ runtime or unwinder to
+    # link with yet (the last --unwindlib wins; the runtimes' build adds
+    # -nostdlib++ itself).
     cmake -S "$1/source/$top/runtimes" -B "$1/runtimes" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DLLVM_ENABLE_RUNTIMES="libunwind;libcxxabi;libcxx" -DCMAKE_INSTALL_PREFIX="$1/sysroot/usr" \
-        -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR=arm -DCMAKE_SYSROOT="$1/sysroot" \
-        -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16 -DCMAKE_ASM_COMPILER=clang-16 \
-        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_ASM_FLAGS="$flags" \
-        -DCMAKE_EXE_LINKER_FLAGS="$link" -DCMAKE_SHARED_LINKER_FLAGS="$link" \
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/arm-linux-musleabihf.cmake" -DVULM_MUSL_ROOT="$1" \
+        -DCMAKE_EXE_LINKER_FLAGS=--unwindlib=none -DCMAKE_SHARED_LINKER_FLAGS=--unwindlib=none \
         -DCMAKE_AR=/usr/bin/arm-linux-gnueabihf-ar -DCMAKE_RANLIB=/usr/bin/arm-linux-gnueabihf-ranlib \
         -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY \
         -DLIBCXX_HAS_MUSL_LIBC=ON -DLIBCXX_HAS_ATOMIC_LIB=OFF -DLIBCXX_ENABLE_STATIC_ABI_LIBRARY=ON \
